@@ -1,0 +1,122 @@
+// cache: the shared cache manager program.
+//
+// Prepares the process as a long-lived server (standard streams, superuser
+// identity, a process group of its own, keyboard signals ignored), takes a
+// database name from its command line, switches off four client-core
+// subsystems and attaches with the cache manager's parameter block. The
+// cache manager's work happens inside the client core's attach call; the
+// program attaches again for as long as the core answers with the retry
+// status.
+//
+//   cache [args]
+//   cache -svc [args]
+//   cache -svc_re IN OUT ERR [args]
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "dbutil.h"
+
+namespace {
+
+constexpr const char *version_text = "LX-V4.0G";
+
+// Version byte 1 and the cache manager's tag 49, with no length or value.
+constexpr std::array<char, 2> cache_dpb{1, 49};
+
+constexpr std::array<const char *, 4> subsystems{"REMINT", "CSI", "TDXSHR5", "PIPE5"};
+
+// Moves descriptor `from` onto the standard descriptor `to` unless it already is.
+void hand_over(long from, int to)
+{
+    if (from == to)
+        return;
+    dup2(static_cast<int>(from), to);
+    close(static_cast<int>(from));
+}
+
+void print_version_and_exit()
+{
+    std::printf("Shared cache manager version %s\n", version_text);
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+// Scans options and names; returns the database name.
+const char *scan_arguments(int count, char **args)
+{
+    const char *name = "";
+    for (int i = 0; i < count; ++i) {
+        const char *arg = args[i];
+        if (arg[0] != '-') {
+            name = arg;
+            continue;
+        }
+        for (const char *p = arg + 1; *p != '\0'; ++p) {
+            char letter = *p;
+            if (letter >= 'a' && letter <= 'z')
+                letter = static_cast<char>(letter - 'a' + 'A');
+            if (letter == 'D') {
+                // A final "D" with no argument after it leaves the name as it was.
+                if (i + 1 < count)
+                    name = args[++i];
+            } else if (letter == 'Z') {
+                print_version_and_exit();
+            }
+        }
+    }
+    return name;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    char **args = argv + 1;
+    int count = argc - 1;
+
+    if (count >= 1 && std::strcmp(args[0], "-svc") == 0) {
+        args += 1;
+        count -= 1;
+    } else if (count >= 4 && std::strcmp(args[0], "-svc_re") == 0) {
+        hand_over(std::atol(args[1]), 0);
+        hand_over(std::atol(args[2]), 1);
+        hand_over(std::atol(args[3]), 2);
+        args += 4;
+        count -= 4;
+    }
+
+    if (setreuid(0, 0) < 0) {
+        std::printf("Shared cache manager: couldn't set uid to superuser\n");
+        std::fflush(stdout);
+    }
+    setpgrp();  // lead a process group of our own
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGQUIT, SIG_IGN);
+
+    const char *database = scan_arguments(count, args);
+
+    for (const char *subsystem : subsystems)
+        tdx__disable_subsystem(subsystem);
+
+    tdx_status status_vector[TDX_STATUS_LENGTH] = {};
+    int32_t status;
+    do {
+        tdx_handle handle = 0;
+        status = tdx__attach_database(status_vector, 0, database, &handle,
+                                      static_cast<int16_t>(cache_dpb.size()), cache_dpb.data());
+        if (status != 0 && status != TDX_ATTACH_AGAIN) {
+            tdx__print_status(status_vector);
+            std::fflush(stdout);
+            tdx__log_status(database, status_vector);
+        }
+        if (handle != 0)
+            tdx__detach_database(status_vector, &handle);
+    } while (status == TDX_ATTACH_AGAIN);
+
+    return status != 0 ? 1 : 0;
+}

@@ -1,0 +1,10 @@
+/* Includes the forms chief header from C99, next to the client's: both
+   declare internal_date and the client core's date calls. */
+#include "dbutil.h"
+#include "forms.h"
+
+int main(void)
+{
+    internal_date date = {0, 0};
+    return date.day_number;
+}

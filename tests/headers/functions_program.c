@@ -1,0 +1,6 @@
+#include "functions.h"
+
+int main(void)
+{
+    return 0;
+}

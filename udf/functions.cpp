@@ -1,0 +1,66 @@
+// The user-defined-function module: its lookup table and sample function.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "functions.h"
+
+namespace {
+
+// The result area of `test` holds 20 characters; longer texts are cut there.
+constexpr int result_width = 20;
+
+// Sample function: "<value> is a number", blank-filled to 20 characters
+// without a terminator. Texts of 20 characters or more are cut to 20 and
+// terminated, so nothing is ever written past the 21st byte of the area.
+int32_t test(int32_t value, char *result)
+{
+    const int length = std::snprintf(result, result_width + 1, "%d is a number", value);
+    for (int i = length; i < result_width; ++i)
+        result[i] = ' ';
+    return 0;
+}
+
+struct FunctionRow {
+    const char *module;
+    const char *entrypoint;
+    functions_address function;
+};
+
+const FunctionRow mvt_functions[] = {
+    {"test_module", "test_function", reinterpret_cast<functions_address>(&test)},
+    {nullptr, nullptr, nullptr},
+};
+
+constexpr size_t work_area = 128;
+
+// Copies `name` up to its first blank into `out`, terminated; returns the
+// position after the terminator, or null when it would not fit before `end`.
+char *copy_cut(const char *name, char *out, const char *end)
+{
+    for (; *name != '\0' && *name != ' '; ++name) {
+        if (out + 1 >= end)
+            return nullptr;
+        *out++ = *name;
+    }
+    if (out >= end)
+        return nullptr;
+    *out++ = '\0';
+    return out;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) functions_address
+FUNCTIONS_entrypoint(const char *module, const char *entrypoint)
+{
+    char work[work_area];
+    const char *const end = work + sizeof work;
+    char *const entry_cut = copy_cut(module, work, end);
+    if (entry_cut == nullptr || copy_cut(entrypoint, entry_cut, end) == nullptr)
+        return nullptr;
+    for (const FunctionRow *row = mvt_functions; row->module != nullptr; ++row)
+        if (std::strcmp(work, row->module) == 0 && std::strcmp(entry_cut, row->entrypoint) == 0)
+            return row->function;
+    return nullptr;
+}
