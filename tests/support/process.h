@@ -48,7 +48,7 @@ struct Exit {
     int signal = 0;        // the signal that ended it, if any
 };
 
-// Starts argv[0] with argv; `env` holds NAME=VALUE pairs to set (an empty
+// Starts argv[0] with argv (through the build's emulator, if it has one); `env` holds NAME=VALUE pairs to set (an empty
 // value after "=" sets it empty; "NAME" alone unsets it). `in_child` runs in
 // the child just before exec.
 inline Child start(const std::vector<std::string> &argv, const std::vector<std::string> &env,
@@ -71,6 +71,9 @@ inline Child start(const std::vector<std::string> &argv, const std::vector<std::
         if (in_child)
             in_child();
         std::vector<char *> args;
+        std::string emulator = TEST_EMULATOR;
+        if (!emulator.empty())
+            args.push_back(emulator.data());
         for (const std::string &a : argv)
             args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);
