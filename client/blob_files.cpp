@@ -1,0 +1,72 @@
+// A blob to a file or the standard output, and a file into a new blob.
+#include <cstdio>
+
+#include "blob_transfer.h"
+
+namespace {
+
+int32_t dump_to_file(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                     const char *file_name)
+{
+    if (file_name == nullptr)
+        return 0;
+    FILE *file = std::fopen(file_name, "w");
+    if (file == nullptr)
+        return 0;
+    // A transfer cut short by a read error still counts as done: its status
+    // was printed and the file holds what could be read.
+    const auto outcome = dbutil_blob::dump(blob_id, db_handle, tra_handle, file);
+    std::fclose(file);
+    return outcome == dbutil_blob::dump_outcome::not_opened ? 0 : 1;
+}
+
+int32_t load_from_file(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                       const char *file_name)
+{
+    if (file_name == nullptr)
+        return 0;
+    FILE *file = std::fopen(file_name, "r");
+    if (file == nullptr)
+        return 0;
+    const int32_t result = dbutil_blob::load(blob_id, db_handle, tra_handle, file);
+    std::fclose(file);
+    return result;
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t BLOB_dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                  const char *file_name)
+{
+    return dump_to_file(blob_id, db_handle, tra_handle, file_name);
+}
+
+int32_t BLOB_text_dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                       const char *file_name)
+{
+    return dump_to_file(blob_id, db_handle, tra_handle, file_name);
+}
+
+int32_t BLOB_display(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                     const char *)
+{
+    const auto outcome = dbutil_blob::dump(blob_id, db_handle, tra_handle, stdout);
+    std::fflush(stdout);
+    return outcome == dbutil_blob::dump_outcome::not_opened ? 0 : 1;
+}
+
+int32_t BLOB_load(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                  const char *file_name)
+{
+    return load_from_file(blob_id, db_handle, tra_handle, file_name);
+}
+
+int32_t BLOB_text_load(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
+                       const char *file_name)
+{
+    return load_from_file(blob_id, db_handle, tra_handle, file_name);
+}
+
+}  // extern "C"

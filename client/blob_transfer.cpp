@@ -1,0 +1,77 @@
+// Whole-blob transfer: segments to a file byte by byte, and a file back into
+// a new blob one line per segment.
+#include "blob_transfer.h"
+
+#include <array>
+
+namespace dbutil_blob {
+
+dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FILE *file)
+{
+    tdx_status status[TDX_STATUS_LENGTH] = {};
+    tdx_handle blob_handle = 0;
+    if (tdx__open_blob2(status, &db_handle, &tra_handle, &blob_handle, blob_id, 0, nullptr) !=
+        0) {
+        tdx__print_status(status);
+        return dump_outcome::not_opened;
+    }
+    std::array<char, BLOB_DUMP_AREA> area;
+    for (;;) {
+        uint16_t length = 0;
+        tdx__get_segment(status, &blob_handle, &length, static_cast<uint16_t>(area.size()),
+                         area.data());
+        if (status[1] != 0 && status[1] != TDX_SEGMENT_GOES_ON)
+            break;
+        for (uint16_t i = 0; i < length && i < area.size(); ++i)
+            std::fputc(static_cast<unsigned char>(area[i]), file);
+    }
+    const bool ended = status[1] == TDX_END_OF_BLOB;
+    if (!ended)
+        tdx__print_status(status);
+    tdx_status close_status[TDX_STATUS_LENGTH] = {};
+    tdx__close_blob(close_status, &blob_handle);
+    return ended ? dump_outcome::complete : dump_outcome::cut_short;
+}
+
+namespace {
+
+// Sends the gathered bytes as one segment; prints the status when refused.
+bool send(tdx_status *status, tdx_handle *blob_handle, const char *bytes, size_t length)
+{
+    if (tdx__put_segment(status, blob_handle, static_cast<uint16_t>(length), bytes) == 0)
+        return true;
+    tdx__print_status(status);
+    return false;
+}
+
+}  // namespace
+
+int32_t load(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FILE *file)
+{
+    tdx_status status[TDX_STATUS_LENGTH] = {};
+    tdx_handle blob_handle = 0;
+    if (tdx__create_blob(status, &db_handle, &tra_handle, &blob_handle, blob_id) != 0) {
+        tdx__print_status(status);
+        return 0;
+    }
+    std::array<char, BLOB_LOAD_AREA> area;
+    size_t held = 0;
+    bool sent = true;
+    for (int c; sent && (c = std::fgetc(file)) != EOF;) {
+        area[held++] = static_cast<char>(c);
+        if (c == '\n' || held == area.size()) {
+            sent = send(status, &blob_handle, area.data(), held);
+            held = 0;
+        }
+    }
+    // A read error is not the end of the file: what was read is not the
+    // whole text, so the blob must not pass for complete.
+    const bool read_whole_file = sent && !std::ferror(file);
+    if (read_whole_file && held > 0)
+        sent = send(status, &blob_handle, area.data(), held);
+    tdx_status close_status[TDX_STATUS_LENGTH] = {};
+    tdx__close_blob(close_status, &blob_handle);
+    return read_whole_file && sent ? 1 : 0;
+}
+
+}  // namespace dbutil_blob

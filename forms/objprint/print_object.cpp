@@ -1,0 +1,141 @@
+// NORIX_print: a form object as an indented tree of its special attributes,
+// its attribute nodes and, through them, its sub-objects.
+#include <array>
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+
+#include "forms.h"
+#include "record_view.h"
+
+namespace {
+
+using objprint::attribute_node;
+using objprint::object_record;
+
+constexpr std::array<const char *, 58> attribute_names = {
+    "att_any = 0",          "att_inactive",         "att_display_x",
+    "att_display_y",        "att_height",           "att_width",
+    "att_reverse_video",    "att_bold",             "att_underline",
+    "att_blank",            "att_box",              "att_end_display",
+    "att_data",             "att_field_name",       "att_field_id",
+    "att_relation_name",    "att_relation_id",      "att_rse",
+    "att_literal_string",   "att_value_string",     "att_fill_string",
+    "att_dtype",            "att_scale",            "att_length",
+    "att_label",            "att_field",            "att_entree",
+    "att_entree_value",     "att_menu",             "att_form",
+    "att_temp_data",        "att_insert_right",     "att_tag",
+    "att_picture",          "att_parameter_offset", "att_edit_string",
+    "att_parameter_number", "att_update_data",      "att_view",
+    "att_wakeup_flag",      "att_wakeup_string",    "att_updatable_flag",
+    "att_terminator",       "att_must_fill",        "att_upcase",
+    "att_temp",             "att_scroll_x",         "att_scroll_y",
+    "att_border",           "att_index",            "att_segment_length",
+    "att_prototype",        "att_reverse_for_update", "att_enumeration",
+    "att_default_data",     "att_datatype",         "att_current_index",
+    "****",
+};
+
+// A node's number comes from the forms core's memory: one outside the table
+// shows as the table's last text rather than reading past the table.
+const char *attribute_name(int32_t attribute)
+{
+    if (attribute < 0 || static_cast<std::size_t>(attribute) >= attribute_names.size())
+        return attribute_names.back();
+    return attribute_names[static_cast<std::size_t>(attribute)];
+}
+
+// Asked of the forms core for every object, in this order, up to the 0.
+constexpr std::array<int32_t, 19> special_attributes = {
+    2, 3, 46, 47, 5, 4, 48, 49, 1, 6, 7, 8, 10, 9, 31, 41, 39, 52, 0,
+};
+
+// The objects from the top of the printed tree down to the one being printed;
+// the chain lives in the frames of the nested calls.
+struct ancestor {
+    const object_record *object;
+    const ancestor *parent;
+};
+
+bool on_path(const object_record *object, const ancestor *path)
+{
+    for (; path != nullptr; path = path->parent)
+        if (path->object == object)
+            return true;
+    return false;
+}
+
+void write_blanks(uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        std::putchar(' ');
+}
+
+void print_special_attributes(const object_record *object, uint32_t indent)
+{
+    for (const int32_t attribute : special_attributes) {
+        if (attribute == 0)
+            break;
+        const int32_t value =
+            NORIX_get_attribute_value(const_cast<object_record *>(object), attribute);
+        if (value == 0)
+            continue;
+        write_blanks(indent);
+        std::printf("[ %s = %d ]\n", attribute_name(attribute), static_cast<int>(value));
+    }
+}
+
+void print_object(const object_record *object, uint32_t indent, const ancestor *path);
+
+// The name has been written; this writes the rest of the node's line, and for
+// an object value the object itself.
+void print_node_value(const attribute_node *node, uint32_t indent, const ancestor *path)
+{
+    switch (node->kind) {
+    case objprint::kind_integer:
+        std::printf(" = %d\n", static_cast<int>(static_cast<int32_t>(node->value)));
+        break;
+    case objprint::kind_string: {
+        const char *text = reinterpret_cast<const char *>(node->value);
+        std::printf(" = \"%s\"\n", text != nullptr ? text : "(null)");
+        break;
+    }
+    case objprint::kind_word:
+        std::printf(" = %x\n", static_cast<unsigned>(static_cast<uint32_t>(node->value)));
+        break;
+    case objprint::kind_object:
+        std::printf("\n");
+        print_object(reinterpret_cast<const object_record *>(node->value), indent + 2, path);
+        break;
+    default:
+        break;
+    }
+}
+
+void print_object(const object_record *object, uint32_t indent, const ancestor *path)
+{
+    if (object == nullptr)
+        return;
+    write_blanks(indent);
+    std::printf("%" PRIxPTR " object (%x)\n", reinterpret_cast<uintptr_t>(object),
+                static_cast<unsigned>(object->value));
+    // An object inside its own subtree would be printed without end: its
+    // header line names it, and the tree stops there.
+    if (on_path(object, path))
+        return;
+    const ancestor here{object, path};
+    const uint32_t inner = indent + 2;
+    print_special_attributes(object, inner);
+    for (const attribute_node *node = object->attributes; node != nullptr; node = node->next) {
+        write_blanks(inner);
+        std::printf("%s", attribute_name(node->attribute));
+        print_node_value(node, inner, &here);
+    }
+}
+
+}  // namespace
+
+extern "C" void NORIX_print(const void *object, uint16_t indent)
+{
+    print_object(static_cast<const object_record *>(object), indent, nullptr);
+}

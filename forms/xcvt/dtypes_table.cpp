@@ -1,0 +1,21 @@
+// Names of the datatypes, in the forms package's order; code 0 marks the
+// kinds that have no code here. Nothing in the mover looks names up.
+#include "forms.h"
+
+extern "C" const dtype_name dtypes_table[15] = {
+    {0, "NULL"},
+    {dtype_fixed_string, "character string"},
+    {dtype_terminated_string, "character string"},
+    {dtype_varying_string, "varying string"},
+    {0, "packed decimal"},
+    {0, "byte integer"},
+    {dtype_short_integer, "short integer"},
+    {dtype_long_integer, "long integer"},
+    {dtype_quadword_integer, "quadword integer"},
+    {dtype_single_float, "single precision floating"},
+    {dtype_double_float, "double precision floating"},
+    {dtype_double_float_alt, "double precision floating"},
+    {dtype_date, "date"},
+    {dtype_blob, "blob"},
+    {0, nullptr},
+};

@@ -1,0 +1,263 @@
+// Reading values as numbers: the decimal text parsers and the scaled
+// integer and double extraction.
+#include <cstdint>
+#include <cstring>
+
+#include "xcvt_internal.h"
+
+namespace {
+
+constexpr const char *conversion_error = "conversion error";
+constexpr const char *not_implemented = "conversion not implemented";
+
+constexpr bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The exponent after "e" or "E"; shared by both parsers, which differ only in
+// when a "+" is still allowed.
+bool read_exponent(const char *text, uint16_t length, uint16_t position, bool strict_plus,
+                   int16_t *exponent)
+{
+    int16_t value = 0;
+    bool negative = false;
+    for (; position < length; ++position) {
+        const char c = text[position];
+        if (is_digit(c))
+            value = static_cast<int16_t>(value * 10 + (c - '0'));
+        else if (c == '-' && value == 0)
+            negative = true;
+        else if (c == '+' && value == 0 && !(strict_plus && negative))
+            continue;
+        else if (c == ' ')
+            continue;
+        else {
+            NORIX_error(conversion_error);
+            return false;
+        }
+    }
+    *exponent = negative ? static_cast<int16_t>(-value) : value;
+    return true;
+}
+
+}  // namespace
+
+namespace xcvt_internal {
+
+bool split_number(const char *text, uint16_t length, int32_t *mantissa, int16_t *power)
+{
+    uint32_t value = 0;  // 32-bit wrap-around, no overflow test
+    int16_t fraction_digits = 0;
+    bool point = false;
+    bool negative = false;
+    uint16_t position = 0;
+    for (; position < length; ++position) {
+        const char c = text[position];
+        if (c == ',')
+            continue;
+        if (is_digit(c)) {
+            value = value * 10u + static_cast<uint32_t>(c - '0');
+            if (point)
+                ++fraction_digits;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else if (c == '-' && value == 0 && !negative) {
+            negative = true;
+        } else if (c == '+' && value == 0 && !negative) {
+            continue;
+        } else if (c == 'e' || c == 'E') {
+            break;
+        } else if (c == ' ') {
+            continue;
+        } else {
+            NORIX_error(conversion_error);
+            return false;
+        }
+    }
+    if (negative)
+        value = 0u - value;
+    int16_t exponent = 0;
+    if (position < length && !read_exponent(text, length, position + 1, true, &exponent))
+        return false;
+    *mantissa = static_cast<int32_t>(value);
+    *power = static_cast<int16_t>(exponent - fraction_digits);
+    return true;
+}
+
+bool read_long(const value_desc *desc, int16_t scale, int32_t *result)
+{
+    int16_t difference = static_cast<int16_t>(scale - desc->scale);
+    uint32_t value = 0;
+    bool round_last_digit = false;
+    switch (desc->dtype) {
+    case dtype_fixed_string:
+    case dtype_terminated_string:
+    case dtype_varying_string: {
+        char *text = nullptr;
+        uint16_t length = 0;
+        read_text(desc, &text, nullptr, 0, &length);
+        int32_t mantissa = 0;
+        int16_t power = 0;
+        if (!split_number(text, length, &mantissa, &power))
+            return false;
+        value = static_cast<uint32_t>(mantissa);
+        difference = static_cast<int16_t>(difference - power);
+        break;
+    }
+    case dtype_short_integer: {
+        int16_t stored;
+        std::memcpy(&stored, desc->address, sizeof stored);
+        value = static_cast<uint32_t>(static_cast<int32_t>(stored));
+        round_last_digit = true;
+        break;
+    }
+    case dtype_long_integer: {
+        int32_t stored;
+        std::memcpy(&stored, desc->address, sizeof stored);
+        value = static_cast<uint32_t>(stored);
+        round_last_digit = true;
+        break;
+    }
+    case dtype_single_float:
+    case dtype_double_float: {
+        double x;
+        if (desc->dtype == dtype_single_float) {
+            float stored;
+            std::memcpy(&stored, desc->address, sizeof stored);
+            x = stored;
+        } else {
+            std::memcpy(&x, desc->address, sizeof x);
+        }
+        x = scaled_by_ten(x, -static_cast<int32_t>(difference));
+        *result = truncate_to_long(round_half_away(x));
+        return true;
+    }
+    default:
+        NORIX_bugcheck(not_implemented);
+        return false;
+    }
+
+    if (difference < 0) {
+        for (int32_t i = difference; i < 0; ++i)
+            value *= 10u;
+        *result = static_cast<int32_t>(value);
+    } else if (difference > 0) {
+        int32_t signed_value = static_cast<int32_t>(value);
+        int32_t remainder = 0;
+        for (int32_t i = 0; i < difference; ++i) {
+            remainder = signed_value % 10;
+            signed_value /= 10;
+        }
+        // Only the last digit dropped counts; a negative value has a
+        // remainder of zero or below and is therefore cut toward zero.
+        if (round_last_digit && remainder > 4)
+            ++signed_value;
+        *result = signed_value;
+    } else {
+        *result = static_cast<int32_t>(value);
+    }
+    return true;
+}
+
+bool read_double(const value_desc *desc, double *result)
+{
+    switch (desc->dtype) {
+    case dtype_fixed_string:
+    case dtype_terminated_string:
+    case dtype_varying_string:
+        break;
+    case dtype_short_integer: {
+        int16_t stored;
+        std::memcpy(&stored, desc->address, sizeof stored);
+        *result = scaled_by_ten(static_cast<double>(stored), desc->scale);
+        return true;
+    }
+    case dtype_long_integer: {
+        int32_t stored;
+        std::memcpy(&stored, desc->address, sizeof stored);
+        *result = scaled_by_ten(static_cast<double>(stored), desc->scale);
+        return true;
+    }
+    case dtype_single_float: {
+        float stored;
+        std::memcpy(&stored, desc->address, sizeof stored);
+        *result = stored;
+        return true;
+    }
+    case dtype_double_float:
+        std::memcpy(result, desc->address, sizeof *result);
+        return true;
+    default:
+        NORIX_bugcheck(not_implemented);
+        return false;
+    }
+
+    char *text = nullptr;
+    uint16_t length = 0;
+    read_text(desc, &text, nullptr, 0, &length);
+    double mantissa = 0.0;
+    int16_t fraction_digits = 0;
+    bool point = false;
+    bool negative = false;
+    uint16_t position = 0;
+    for (; position < length; ++position) {
+        const char c = text[position];
+        if (c == ',')
+            continue;
+        if (is_digit(c)) {
+            mantissa = next_mantissa(mantissa, c - '0');
+            if (point)
+                ++fraction_digits;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else if (c == '-' && mantissa == 0.0) {
+            negative = true;  // a repeated "-" is accepted as well
+        } else if (c == '+' && mantissa == 0.0) {
+            continue;
+        } else if (c == 'e' || c == 'E') {
+            break;
+        } else if (c == ' ') {
+            continue;
+        } else {
+            NORIX_error(conversion_error);
+            return false;
+        }
+    }
+    if (negative)
+        mantissa = -mantissa;
+    int16_t exponent = 0;
+    if (position < length && !read_exponent(text, length, position + 1, false, &exponent))
+        return false;
+    const int16_t steps = static_cast<int16_t>(fraction_digits - exponent);
+    *result = scaled_by_ten(mantissa, -static_cast<int32_t>(steps));
+    return true;
+}
+
+}  // namespace xcvt_internal
+
+extern "C" {
+
+int16_t XCVT_decompose(const char *text, uint16_t length, int32_t *value_out)
+{
+    int32_t mantissa = 0;
+    int16_t power = 0;
+    if (!xcvt_internal::split_number(text, length, &mantissa, &power))
+        return 0;
+    *value_out = mantissa;
+    return power;
+}
+
+int32_t XCVT_get_long(const value_desc *desc, int16_t scale)
+{
+    int32_t value = 0;
+    return xcvt_internal::read_long(desc, scale, &value) ? value : 0;
+}
+
+double XCVT_get_double(const value_desc *desc)
+{
+    double value = 0.0;
+    return xcvt_internal::read_double(desc, &value) ? value : 0.0;
+}
+
+}  // extern "C"

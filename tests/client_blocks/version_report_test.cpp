@@ -1,0 +1,374 @@
+// The version report, the on-disk structure query and the name tables.
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "allocation_recorder.h"
+#include "dbutil.h"
+#include "capture.h"
+#include "tdx_control.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Lines = std::vector<std::string>;
+
+Bytes clump(unsigned char item, const Bytes &value)
+{
+    Bytes out{item, static_cast<unsigned char>(value.size() & 0xFF),
+              static_cast<unsigned char>(value.size() >> 8)};
+    out.insert(out.end(), value.begin(), value.end());
+    return out;
+}
+
+// Item 11: count byte, then implementation and class code pairs.
+Bytes codes(unsigned char count, const std::vector<std::pair<unsigned char, unsigned char>> &pairs)
+{
+    Bytes value{count};
+    for (const auto &[implementation, class_code] : pairs) {
+        value.push_back(implementation);
+        value.push_back(class_code);
+    }
+    return clump(TDX_INFO_IMPLEMENTATION, value);
+}
+
+// Item 12: count byte, then counted texts.
+Bytes texts(unsigned char count, const std::vector<std::string> &versions)
+{
+    Bytes value{count};
+    for (const std::string &text : versions) {
+        value.push_back(static_cast<unsigned char>(text.size()));
+        value.insert(value.end(), text.begin(), text.end());
+    }
+    return clump(TDX_INFO_VERSION, value);
+}
+
+Bytes operator+(Bytes a, const Bytes &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const Bytes end_item{TDX_INFO_END};
+
+void script(const Bytes &reply, int times)
+{
+    tdxc_script_info(reply.data(), static_cast<int>(reply.size()), times);
+}
+
+void collect(void *argument, const char *line)
+{
+    static_cast<Lines *>(argument)->push_back(line);
+}
+
+// The stand-in core's own layers and on-disk structure version.
+const std::string router_line =
+    "Morvanta Router/Linux i386 (Y-valve), version \"LX-V4.0G Morvanta stand-in Y-valve\"";
+const std::string engine_line =
+    "Morvanta Engine/Linux i386 (access method), version \"LX-V4.0G Morvanta stand-in access method\"";
+const std::string ods_line = "on disk structure version 9.1";
+
+class VersionReport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tdxc_reset();
+        allocation_recorder::clear();
+        database = tdxc_attach("report.mdb");
+    }
+    void TearDown() override { EXPECT_EQ(tdxc_live_blocks(), 0); }
+
+    int32_t report(Lines *lines) { return tdx__version(&database, collect, lines); }
+
+    tdx_handle database = 0;
+};
+
+TEST_F(VersionReport, DefaultRoutinePrintsTabbedLinesToStandardOutput)
+{
+    int32_t result = -1;
+    const std::string out =
+        testing_support::capture_stdout([&] { result = tdx__version(&database, nullptr, nullptr); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(out, "\t" + router_line + "\n\t" + engine_line + "\n\t" + ods_line + "\n");
+    // The usual reply fits the first area: nothing is allocated.
+    EXPECT_TRUE(allocation_recorder::sizes().empty());
+}
+
+TEST_F(VersionReport, CallerRoutineGetsItsArgumentAndEachLine)
+{
+    Lines lines;
+    EXPECT_EQ(report(&lines), 0);
+    EXPECT_EQ(lines, (Lines{router_line, engine_line, ods_line}));
+}
+
+TEST_F(VersionReport, ComponentLinesFromTheReply)
+{
+    const struct {
+        const char *what;
+        Bytes reply;
+        Lines expected;
+    } cases[] = {
+        {"unknown implementations",
+         codes(2, {{0, 3}, {200, 1}}) + texts(2, {"R-1.0", "A-2.0"}) + end_item,
+         {"**unknown** (remote interface), version \"R-1.0\"",
+          "**unknown** (access method), version \"A-2.0\""}},
+        {"the smaller count wins", codes(3, {{1, 1}, {2, 1}, {3, 1}}) + texts(2, {"a", "b"}) + end_item,
+         {"Morvanta Server/Linux i386 (access method), version \"a\"",
+          "Morvanta Server/Linux x86_64 (access method), version \"b\""}},
+        {"class names and unknown classes",
+         codes(5, {{10, 0}, {10, 5}, {10, 6}, {10, 13}, {25, 12}}) +
+             texts(5, {"", "", "", "", "sc"}) + end_item,
+         {"Morvanta Client/Linux i386 (**unknown**), version \"\"",
+          "Morvanta Client/Linux i386 (**unknown**), version \"\"",
+          "Morvanta Client/Linux i386 (**unknown**), version \"\"",
+          "Morvanta Client/Linux i386 (**unknown**), version \"\"",
+          "Morvanta Client/Linux i386 (access method/shared cache), version \"sc\""}},
+        {"items in either order", texts(1, {"t"}) + codes(1, {{59, 11}}) + end_item,
+         {"Morvanta Server/Solaris x86 (gateway), version \"t\""}},
+        {"no components", codes(0, {}) + texts(0, {}) + end_item, {}},
+        {"counts read as signed bytes", codes(0x80, {}) + texts(0x80, {}) + end_item, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        script(c.reply, 1);
+        Lines lines;
+        EXPECT_EQ(report(&lines), 0);
+        Lines expected = c.expected;
+        expected.push_back(ods_line);
+        EXPECT_EQ(lines, expected);
+    }
+}
+
+TEST_F(VersionReport, LongLinesAreCutToTheirArea)
+{
+    // Long enough to pass the line area, short enough for the first reply area.
+    const std::string version(200, 'v');
+    script(codes(1, {{1, 1}}) + texts(1, {version}) + end_item, 1);
+    Lines lines;
+    EXPECT_EQ(report(&lines), 0);
+    ASSERT_EQ(lines.size(), 2u);
+    const std::string full = "Morvanta Server/Linux i386 (access method), version \"" + version + "\"";
+    EXPECT_EQ(lines[0], full.substr(0, VERSION_LINE_AREA - 1));
+}
+
+TEST_F(VersionReport, TruncatedReplyIsAskedAgainInALargerArea)
+{
+    const struct {
+        Bytes truncated;
+        int times;
+        std::vector<int32_t> areas;
+    } cases[] = {
+        {{TDX_INFO_TRUNCATED}, 1, {1280}},
+        // Whole clumps before the mark are not printed from the cut reply.
+        {codes(1, {{1, 1}}) + Bytes{TDX_INFO_TRUNCATED}, 2, {1280, 2304}},
+    };
+    for (const auto &c : cases) {
+        tdxc_reset();
+        database = tdxc_attach("report.mdb");
+        allocation_recorder::clear();
+        script(c.truncated, c.times);
+        Lines lines;
+        EXPECT_EQ(report(&lines), 0);
+        EXPECT_EQ(lines, (Lines{router_line, engine_line, ods_line}));
+        EXPECT_EQ(allocation_recorder::sizes(), c.areas);
+        EXPECT_EQ(tdxc_calls(TDXC_FREE), c.times);
+    }
+}
+
+TEST_F(VersionReport, EndlessTruncationEndsAtTheLargestArea)
+{
+    script({TDX_INFO_TRUNCATED}, -1);
+    Lines lines;
+    EXPECT_EQ(report(&lines), 1);
+    EXPECT_TRUE(lines.empty());
+    std::vector<int32_t> areas;
+    for (int32_t area = 1280; area <= 32000; area += 1024)
+        areas.push_back(area);
+    EXPECT_EQ(allocation_recorder::sizes(), areas);
+    EXPECT_EQ(tdxc_calls(TDXC_INFO), 32);
+}
+
+TEST_F(VersionReport, FailuresEndTheReportWithOne)
+{
+    const Bytes good = codes(2, {{1, 1}, {2, 2}}) + texts(2, {"a", "b"}) + end_item;
+    const std::string first = "Morvanta Server/Linux i386 (access method), version \"a\"";
+    const std::string second = "Morvanta Server/Linux x86_64 (Y-valve), version \"b\"";
+    const struct {
+        const char *what;
+        std::function<void()> arrange;
+        Lines expected;
+    } cases[] = {
+        {"request refused", [] { tdxc_fail(TDXC_INFO, 1); }, {}},
+        {"request refused after truncation",
+         [] {
+             script({TDX_INFO_TRUNCATED}, 1);
+             tdxc_fail(TDXC_INFO, 2);
+         },
+         {}},
+        {"no memory for the larger area",
+         [] {
+             script({TDX_INFO_TRUNCATED}, 1);
+             tdxc_fail(TDXC_ALLOC, 1);
+         },
+         {}},
+        {"unexpected item", [&] { script(Bytes{4, 1, 0, 9} + good, 1); }, {}},
+        {"item 12 missing", [] { script(codes(1, {{1, 1}}) + end_item, 1); }, {}},
+        {"item 11 missing", [] { script(texts(1, {"a"}) + end_item, 1); }, {}},
+        {"clump length past the area", [] { script({TDX_INFO_IMPLEMENTATION, 0xFF, 0xFF, 1, 1, 1}, 1); },
+         {}},
+        {"clump header cut by the area",
+         [] { script(clump(TDX_INFO_VERSION, Bytes(252, 0)) + Bytes{TDX_INFO_IMPLEMENTATION, 3}, 1); },
+         {}},
+        {"count beyond the pairs given",
+         [] { script(codes(3, {{1, 1}}) + texts(3, {"a", "b", "c"}) + end_item, 1); },
+         {"Morvanta Server/Linux i386 (access method), version \"a\""}},
+        {"count beyond the texts given",
+         [] { script(codes(2, {{1, 1}, {2, 2}}) + texts(2, {"a"}) + end_item, 1); },
+         {"Morvanta Server/Linux i386 (access method), version \"a\""}},
+        {"on-disk query refused after the lines",
+         [&] {
+             script(good, 1);
+             tdxc_fail(TDXC_INFO, 2);
+         },
+         {first, second}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        tdxc_reset();
+        database = tdxc_attach("report.mdb");
+        c.arrange();
+        Lines lines;
+        EXPECT_EQ(report(&lines), 1);
+        EXPECT_EQ(lines, c.expected);
+        EXPECT_EQ(tdxc_calls(TDXC_PRINT_STATUS), 0);
+        EXPECT_EQ(tdxc_live_blocks(), 0);
+    }
+}
+
+TEST_F(VersionReport, RefusedRequestPrintsNothing)
+{
+    tdxc_fail(TDXC_INFO, 1);
+    int32_t result = -1;
+    const std::string out =
+        testing_support::capture_stdout([&] { result = tdx__version(&database, nullptr, nullptr); });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(out, "");
+}
+
+// The on-disk reply is scripted from inside the print routine, once the
+// component request has been answered.
+TEST_F(VersionReport, OnDiskStructureLineFormat)
+{
+    struct Seen {
+        Lines lines;
+    } seen;
+    script(codes(1, {{1, 1}}) + texts(1, {"x"}) + end_item, 1);
+    const auto routine = [](void *argument, const char *line) {
+        auto *s = static_cast<Seen *>(argument);
+        if (s->lines.empty())
+            script(clump(TDX_INFO_ODS_VERSION, {8, 0}) + clump(TDX_INFO_ODS_MINOR, {0, 0}) + end_item, 1);
+        s->lines.push_back(line);
+    };
+    EXPECT_EQ(tdx__version(&database, routine, &seen), 0);
+    EXPECT_EQ(seen.lines.back(), "on disk structure version 8.0");
+}
+
+TEST_F(VersionReport, OnDiskStructureQuery)
+{
+    const struct {
+        const char *what;
+        Bytes reply;
+        int32_t result;
+        uint16_t version;
+        uint16_t minor;
+    } cases[] = {
+        {"both items", clump(32, {8, 0}) + clump(33, {2, 0}) + end_item, 0, 8, 2},
+        {"either order, one-byte values", clump(33, {3}) + clump(32, {7}) + end_item, 0, 7, 3},
+        {"kept as 16 bits", clump(32, {9, 0, 1, 0}) + end_item, 0, 9, 0xEEEE},
+        {"no items", end_item, 0, 0xEEEE, 0xEEEE},
+        {"truncation mark", {TDX_INFO_TRUNCATED}, 1, 0xEEEE, 0xEEEE},
+        {"another item", clump(12, {1}) + end_item, 1, 0xEEEE, 0xEEEE},
+        {"no end within 16 bytes", clump(32, Bytes(13, 0)), 1, 0, 0xEEEE},
+        {"clump past the area", clump(32, Bytes(14, 0)), 1, 0xEEEE, 0xEEEE},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        script(c.reply, 1);
+        uint16_t version = 0xEEEE;
+        uint16_t minor = 0xEEEE;
+        EXPECT_EQ(get_ods_version(&database, &version, &minor), c.result);
+        EXPECT_EQ(version, c.version);
+        EXPECT_EQ(minor, c.minor);
+    }
+    tdxc_fail(TDXC_INFO, 1);
+    uint16_t version = 0;
+    uint16_t minor = 0;
+    EXPECT_EQ(get_ods_version(&database, &version, &minor), 1);
+}
+
+struct FormatCase {
+    uint16_t code;
+    uint16_t length;
+    std::string expected;  // the whole area afterwards; areas start filled with '#'
+};
+
+TEST(FormatImplementation, NamesAreCutToTheAreaAndZeroTerminated)
+{
+    using namespace std::string_literals;
+    const FormatCase class_cases[] = {
+        {9, 8, "central\0"s},
+        {11, 8, "gateway\0"s},
+        {11, 7, "gatewa\0"s},
+        {11, 12, "gateway\0\0\0\0#"s},
+        {1, 1, "\0"s},
+        {1, 0, ""s},
+        {13, 14, "**unknown**\0\0#"s},
+        {0, 12, "**unknown**\0"s},
+    };
+    for (const FormatCase &c : class_cases) {
+        SCOPED_TRACE(c.code);
+        SCOPED_TRACE(c.length);
+        std::string implementation(40, '#');
+        std::string class_name(40, '#');
+        mvt_format_implementation(1, 40, implementation.data(), c.code, c.length, class_name.data());
+        EXPECT_EQ(class_name.substr(0, c.expected.size()), c.expected);
+        EXPECT_EQ(class_name.substr(c.expected.size()), std::string(40 - c.expected.size(), '#'));
+        EXPECT_STREQ(implementation.c_str(), "Morvanta Server/Linux i386");
+    }
+    std::string implementation(32, '#');
+    std::string class_name(8, '#');
+    mvt_format_implementation(60, 32, implementation.data(), 2, 0, class_name.data());
+    EXPECT_EQ(implementation, "**unknown**"s + std::string(20, '\0') + "#");
+    EXPECT_EQ(class_name, std::string(8, '#'));
+}
+
+TEST(FormatImplementation, ImplementationTableRows)
+{
+    const auto name_of = [](uint16_t code) {
+        char area[64];
+        char class_area[1];
+        mvt_format_implementation(code, sizeof area, area, 0, 0, class_area);
+        return std::string(area);
+    };
+    for (uint16_t code = 0; code <= 60; ++code) {
+        SCOPED_TRACE(code);
+        const bool empty_row = code == 0 || code == 8 || code == 9 || (code >= 15 && code <= 24) ||
+                               code >= 60;
+        const std::string name = name_of(code);
+        if (empty_row) {
+            EXPECT_EQ(name, IMPLEMENTATION_UNKNOWN);
+        } else {
+            // Each named row is a product line of ours and a platform.
+            EXPECT_EQ(name.rfind("Morvanta ", 0), 0u) << name;
+            EXPECT_NE(name.find('/'), std::string::npos) << name;
+        }
+    }
+    for (uint16_t code = 25; code <= 29; ++code)
+        EXPECT_EQ(name_of(code), name_of(code - 15));
+    EXPECT_EQ(name_of(0xFFFF), IMPLEMENTATION_UNKNOWN);
+}
+
+}  // namespace
