@@ -2,9 +2,9 @@
 # The project's main job, on the embedded stand-ins: the cache manager
 # started and stopped, the sample function called through the engine, and
 # a blob loaded, edited in the user's editor and shown again.
-# Arguments: CACHE ENGINE FUNCTIONS_MODULE [BLOB_EDIT_DEMO]
+# Arguments: CACHE ENGINE FUNCTIONS_MODULE BLOB_EDIT_DEMO
 set -euo pipefail
-cache=$1 engine=$2 module=$3 blob_edit=${4:-}
+cache=$1 engine=$2 module=$3 blob_edit=$4
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,12 +27,11 @@ unset TDX_TRACE TDX_LOG_FILE
 echo "== sample function through the engine"
 "$engine" "$module" test_module test_function 42
 
-if [ -n "$blob_edit" ]; then
-  echo "== editing a blob"
-  cp "$here/sample.txt" "$work/sample.txt"
-  if [ -t 0 ] && [ -t 1 ]; then
-    (cd "$work" && "$blob_edit" sample.txt)
-  else
-    (cd "$work" && EDITOR="$here/scripted_editor.sh" VISUAL="$here/scripted_editor.sh" "$blob_edit" sample.txt)
-  fi
+echo "== editing a blob"
+cp "$here/sample.txt" "$work/sample.txt"
+if [ -t 0 ] && [ -t 1 ]; then
+  # A person is there: their own editor, from VISUAL or EDITOR (else vi).
+  (cd "$work" && "$blob_edit" sample.txt)
+else
+  (cd "$work" && EDITOR="$here/scripted_editor.sh" VISUAL="$here/scripted_editor.sh" "$blob_edit" sample.txt)
 fi

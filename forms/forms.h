@@ -1,6 +1,8 @@
 /*
- * forms.h - forms support of Morvanta: value descriptors, the value mover
- * (xcvt), and the forms core interface that the forms modules call.
+ * forms.h - forms support of Morvanta: value descriptors and the value mover
+ * (xcvt), the Fortran-callable wrappers of the forms core (fbind), the object
+ * and screen debug printer (objprint), and the forms core interface that
+ * these modules call.
  *
  * The forms core reports errors through NORIX_error and NORIX_bugcheck,
  * which do not return to their caller: a conversion in progress ends there.

@@ -17,10 +17,10 @@ bool same_layout(const value_desc *from, const value_desc *to)
 // No conversion exists between the two kinds.
 bool refuse(const value_desc *from, const value_desc *to)
 {
-    if (from->dtype == dtype_blob || to->dtype == dtype_blob) {
+    // A blob on either side is reported to the user first; the bugcheck
+    // follows, should a forms core ever come back from the error.
+    if (from->dtype == dtype_blob || to->dtype == dtype_blob)
         NORIX_error("Blob conversion is not supported");
-        return false;
-    }
     NORIX_bugcheck("XCVT_move: conversion not done");
     return false;
 }
