@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The project's main job, on the embedded stand-ins: the cache manager
-# started and stopped, the sample function called through the engine, and
-# a blob loaded, edited in the user's editor and shown again.
-# Arguments: CACHE ENGINE FUNCTIONS_MODULE BLOB_EDIT_DEMO
+# started and stopped, the sample function called through the engine, an
+# attach with a parameter block from the environment and the report of the
+# layers behind it, and a blob loaded, edited in the user's editor and shown
+# again.
+# Arguments: CACHE ENGINE FUNCTIONS_MODULE ATTACH_DEMO BLOB_EDIT_DEMO
 set -euo pipefail
-cache=$1 engine=$2 module=$3 blob_edit=$4
+cache=$1 engine=$2 module=$3 attach=$4 blob_edit=$5
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,6 +28,9 @@ unset TDX_TRACE TDX_LOG_FILE
 
 echo "== sample function through the engine"
 "$engine" "$module" test_module test_function 42
+
+echo "== attaching with a parameter block from the environment"
+MVT_USER=demo MVT_PASSWORD=secret "$attach" demo.db
 
 echo "== editing a blob"
 cp "$here/sample.txt" "$work/sample.txt"

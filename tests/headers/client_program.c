@@ -20,11 +20,25 @@ int main(void)
 {
     tdx_status status[TDX_STATUS_LENGTH] = {0};
     tdx_handle db = 0;
-    const char dpb[] = {1};
+    char *dpb = NULL;
+    int16_t dpb_length = 0;
+    char *events = NULL, *results = NULL;
+    static const char expected_dpb[] = {1, 28, 3, 'a', 'n', 'n', 29, 2, 'p', 'w'};
 
-    check(tdx__attach_database(status, 0, "employees", &db, 1, dpb) == 0, "attach");
+    /* The variable argument lists, as C passes them. */
+    mvt_expand_dpb(&dpb, &dpb_length, DPB_USER, "ann", DPB_PASSWORD, "pw", 0);
+    check(dpb_length == (int16_t)sizeof expected_dpb &&
+              memcmp(dpb, expected_dpb, sizeof expected_dpb) == 0,
+          "parameter block built from C");
+    check(tdx__event_block(&events, &results, 2, "ORDER_PLACED  ", "SHIPPED") == 1 + 17 + 12,
+          "event block built from C");
+
+    check(tdx__attach_database(status, 0, "employees", &db, dpb_length, dpb) == 0, "attach");
     check(db != 0, "handle set");
     check(tdx__detach_database(status, &db) == 0, "detach");
+    tdx__free(dpb);
+    tdx__free(events);
+    tdx__free(results);
     check(sizeof(tdx_quad) == 8 && sizeof(internal_date) == 8, "record sizes");
 
     if (failures == 0)
