@@ -129,9 +129,9 @@ void tdx__decode_date(const internal_date *date, struct tm *time);
    which ends with the tag 0; only the string tags 28, 29, 47, 48, 53 with a
    non-null value are written, other pairs are passed over. An empty block
    always comes back as a fresh buffer holding at least the version byte.
-   When memory runs out, or a value over 255 bytes or a block over 32767
-   bytes is asked for, "mvt_extend_dpb: out of memory" is logged and nothing
-   changes. */
+   When memory runs out, or a value over 255 bytes, a block over 32767
+   bytes or a clump after a negative length is asked for, "mvt_extend_dpb:
+   out of memory" is logged and nothing changes. */
 void mvt_expand_dpb(char **dpb, int16_t *dpb_length, ...);
 
 /* Appends one clump of value_length bytes (any bytes) for a string tag; with
@@ -331,9 +331,10 @@ int32_t blob__load(tdx_quad *blob_id, tdx_handle *db_handle, tdx_handle *tra_han
                    const char *file_name, const int16_t *name_length);
 
 /* Runs the user's editor on the file through the shell and answers 1 when
-   the file's modification time or size changed, else 0. The editor is not run
-   (0) when its value is empty, the file's status cannot be taken, or the
-   command would not fit its 256-byte area. `unused` is not read. */
+   the file's modification time (whole seconds) or size changed, else 0. The
+   file name is passed quoted, "./" put before a leading "-" or "+". The
+   editor is not run (0) when its value is empty, the file's status cannot be
+   taken, or the command would not fit its 256-byte area. `unused` is not read. */
 int32_t tdx__edit(const char *file_name, int32_t unused);
 
 /* ---- Version report ---------------------------------------------------- */

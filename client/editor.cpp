@@ -31,12 +31,12 @@ struct command_area {
 };
 
 // The file name goes to the shell as one quoted word, so characters such as
-// ";" or "$" in it run nothing; a leading "-" is kept from reading as an
-// editor option by a "./" in front.
+// ";" or "$" in it run nothing; a leading "-" or "+" is kept from reading as
+// an editor option or a command for vi by a "./" in front.
 void add_file_name(command_area &command, std::string_view name)
 {
     command.add("'");
-    if (name.starts_with('-'))
+    if (name.starts_with('-') || name.starts_with('+'))
         command.add("./");
     for (char c : name)
         command.add(c == '\'' ? std::string_view("'\\''") : std::string_view(&c, 1));
@@ -58,10 +58,11 @@ bool names_a_program(std::string_view editor)
     return editor.find_first_not_of(" \t\n") != std::string_view::npos;
 }
 
+// The modification time is compared in whole seconds: a same-size change
+// within the second the file already shows counts as no change.
 bool same_state(const struct stat &before, const struct stat &after)
 {
-    return before.st_size == after.st_size && before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
-           before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
+    return before.st_size == after.st_size && before.st_mtime == after.st_mtime;
 }
 
 }  // namespace

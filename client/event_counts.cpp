@@ -27,8 +27,10 @@ extern "C" void tdx__event_counts(uint32_t *result_vector, uint16_t buffer_lengt
         // A record cut short by the given length has no count to compare.
         if (count_position + count_width > end)
             break;
-        *result_vector++ =
-            count_at(result_buffer, count_position) - count_at(event_buffer, count_position);
+        // The old count is read before the new one.
+        const uint32_t old_count = count_at(event_buffer, count_position);
+        const uint32_t new_count = count_at(result_buffer, count_position);
+        *result_vector++ = new_count - old_count;
         at = count_position + count_width;
     }
     // The new counts become the base of the next comparison.

@@ -73,7 +73,7 @@ extern "C" void mvt_expand_dpb(char **dpb, int16_t *dpb_length, ...)
 
     // A request the format cannot carry is refused whole, so that no length
     // byte or block length is ever written wrong.
-    bool fits = held >= 0;
+    bool fits = true;
     int32_t added = 0;
     while (fits) {
         const int32_t tag = va_arg(pairs, int);
@@ -89,6 +89,9 @@ extern "C" void mvt_expand_dpb(char **dpb, int16_t *dpb_length, ...)
         fits = fits && needed_length(held, added) <= DPB_MAX_LENGTH;
     }
     va_end(pairs);
+    // A negative length describes no block that could be copied; with nothing
+    // to add it is left alone like any other block.
+    fits = fits && (held >= 0 || added == 0);
 
     const int32_t needed = needed_length(held, added);
     if (!fits) {

@@ -56,10 +56,15 @@ Walk find_components(const unsigned char *reply, size_t length, Components *foun
     size_t at = 0;
     while (at < length && reply[at] != TDX_INFO_END) {
         const unsigned char item = reply[at];
-        // The core may end a cut reply with the bare item byte.
-        if (item == TDX_INFO_TRUNCATED)
+        const bool header_fits = at + clump_header <= length;
+        // The core may end a cut reply with the bare item byte: its length is
+        // read only when it lies inside the area.
+        if (item == TDX_INFO_TRUNCATED) {
+            if (header_fits)
+                clump_length(reply + at + 1);
             return Walk::truncated;
-        if (at + clump_header > length)
+        }
+        if (!header_fits)
             return Walk::unusable;
         const size_t value_at = at + clump_header;
         const size_t value_length = clump_length(reply + at + 1);

@@ -9,15 +9,22 @@ namespace {
 
 // The result area of `test` holds 20 characters; longer texts are cut there.
 constexpr int result_width = 20;
+// The longest text, "-2147483648 is a number", and its terminator.
+constexpr int longest_text = 24;
 
 // Sample function: "<value> is a number", blank-filled to 20 characters
 // without a terminator. Texts of 20 characters or more are cut to 20 and
 // terminated, so nothing is ever written past the 21st byte of the area.
+// The text is formatted aside first: the module takes only sprintf and
+// strcmp from the process that loads it.
 int32_t test(int32_t value, char *result)
 {
-    const int length = std::snprintf(result, result_width + 1, "%d is a number", value);
-    for (int i = length; i < result_width; ++i)
-        result[i] = ' ';
+    char text[longest_text];
+    const int length = std::sprintf(text, "%d is a number", value);
+    for (int i = 0; i < result_width; ++i)
+        result[i] = i < length ? text[i] : ' ';
+    if (length >= result_width)
+        result[result_width] = '\0';
     return 0;
 }
 

@@ -120,12 +120,13 @@ bool string_to_date(const char *text, uint16_t length, internal_date *date)
         *date = internal_date{0, 0};
         return true;
     }
-    // The reentrant form keeps the parser off the record that localtime
-    // shares; tzset first so that a changed TZ is seen as localtime would.
+    // Work on a copy, so that clearing the time of day for the words does
+    // not change the record that localtime shares with the rest of the
+    // process.
     const time_t clock = time(nullptr);
-    tzset();
     struct tm now{};
-    localtime_r(&clock, &now);
+    if (const struct tm *shared = localtime(&clock))
+        now = *shared;
 
     std::array<uint16_t, component_count> component{};
     int i = 0;

@@ -75,7 +75,7 @@ TEST_F(blob_editor, WhatCountsAsAChange)
         {"keep", 0},
         {"append", 1},
         {"same-size-same-time", 0},
-        {"same-size-same-second", 1},  // the time's fraction of a second counts
+        {"same-size-same-second", 0},  // the time is compared in whole seconds
         {"same-size-new-time", 1},
         {"remove", 0},  // no status after the editor
     };
@@ -125,6 +125,7 @@ TEST_F(blob_editor, FileNameReachesTheEditorAsOneWord)
         {"quote's $(touch pwned) `touch pwned` \"x\"",
          "quote's $(touch pwned) `touch pwned` \"x\""},
         {"-c!touch pwned", "./-c!touch pwned"},
+        {"+!touch pwned", "./+!touch pwned"},
         {"a\nb", "a\nb"},
     };
     scoped_env visual("VISUAL", doing("append"));

@@ -7,6 +7,7 @@
 
 #include "allocation_recorder.h"
 #include "dbutil.h"
+#include "integer_reads.h"
 #include "tdx_control.h"
 
 namespace {
@@ -239,6 +240,7 @@ TEST_F(EventBlocks, CountsAreDifferencesAndTheResultBecomesTheBase)
     const Bytes expected_base = result;
 
     uint32_t vector[4] = {0, 0, 0, 0xDEADBEEF};
+    integer_reads::clear();
     tdx__event_counts(vector, static_cast<uint16_t>(event.size()), reinterpret_cast<char *>(event.data()),
                       reinterpret_cast<char *>(result.data()));
     EXPECT_EQ(vector[0], 2u);
@@ -246,6 +248,13 @@ TEST_F(EventBlocks, CountsAreDifferencesAndTheResultBecomesTheBase)
     EXPECT_EQ(vector[2], 2u);  // wrapped from 0xFFFFFFFF to 1
     EXPECT_EQ(vector[3], 0xDEADBEEFu);
     EXPECT_EQ(event, expected_base);
+    // Each count field is read as a 4-byte integer, the old count before the new.
+    std::vector<integer_reads::Read> expected_reads;
+    for (const size_t at : {4, 9, 17}) {
+        expected_reads.push_back({event.data() + at, 4});
+        expected_reads.push_back({result.data() + at, 4});
+    }
+    EXPECT_EQ(integer_reads::reads(), expected_reads);
 }
 
 TEST_F(EventBlocks, CountsStayInsideTheGivenLength)

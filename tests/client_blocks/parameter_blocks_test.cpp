@@ -136,6 +136,26 @@ TEST_F(ParameterBlocks, ExpandWithNothingToAddLeavesANonEmptyBlockInPlace)
     EXPECT_TRUE(allocation_recorder::sizes().empty());
 }
 
+// A negative length names no block that could be copied: adding to it is
+// refused like a block past 32767 bytes, but with nothing to add it is left
+// alone without a message.
+TEST_F(ParameterBlocks, ExpandOnANegativeLengthCopiesNothing)
+{
+    for (const bool adding : {false, true}) {
+        SCOPED_TRACE(adding);
+        tdxc_reset();
+        allocation_recorder::clear();
+        Held block({1, 28, 1, 'u'});
+        block.length = -4;
+        char *const where = block.pointer;
+        mvt_expand_dpb(&block.pointer, &block.length, DPB_PASSWORD, adding ? "pw" : nullptr, 0);
+        EXPECT_EQ(block.pointer, where);
+        EXPECT_EQ(block.length, -4);
+        EXPECT_TRUE(allocation_recorder::sizes().empty());
+        EXPECT_STREQ(tdxc_last_log(), adding ? out_of_memory : "");
+    }
+}
+
 TEST_F(ParameterBlocks, ExpandWithoutMemoryLogsOnceAndChangesNothing)
 {
     Held block({1, 28, 1, 'u'});

@@ -9,6 +9,7 @@
 #include "allocation_recorder.h"
 #include "dbutil.h"
 #include "capture.h"
+#include "integer_reads.h"
 #include "tdx_control.h"
 
 namespace {
@@ -175,6 +176,42 @@ TEST_F(VersionReport, TruncatedReplyIsAskedAgainInALargerArea)
         EXPECT_EQ(lines, (Lines{router_line, engine_line, ods_line}));
         EXPECT_EQ(allocation_recorder::sizes(), c.areas);
         EXPECT_EQ(tdxc_calls(TDXC_FREE), c.times);
+    }
+}
+
+// The truncation mark is a clump like the others: its length is read when it
+// lies inside the area. A mark in the area's last byte still asks again.
+TEST_F(VersionReport, TruncationMarkLengthIsReadInsideTheArea)
+{
+    const struct {
+        const char *what;
+        Bytes reply;
+        std::vector<ptrdiff_t> length_offsets;  // where 2-byte lengths were read
+    } cases[] = {
+        {"mark first", {TDX_INFO_TRUNCATED}, {1}},
+        {"mark after a clump", codes(1, {{1, 1}}) + Bytes{TDX_INFO_TRUNCATED, 0, 0}, {1, 7}},
+        {"mark in the last byte", clump(TDX_INFO_VERSION, Bytes(252, 0)) + Bytes{TDX_INFO_TRUNCATED},
+         {1}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        tdxc_reset();
+        database = tdxc_attach("report.mdb");
+        allocation_recorder::clear();
+        integer_reads::clear();
+        script(c.reply, 1);
+        tdxc_fail(TDXC_ALLOC, 1);  // ends the report after the first walk
+        Lines lines;
+        EXPECT_EQ(report(&lines), 1);
+        EXPECT_TRUE(lines.empty());
+        EXPECT_EQ(allocation_recorder::sizes(), std::vector<int32_t>{1280});
+        const auto &reads = integer_reads::reads();
+        ASSERT_EQ(reads.size(), c.length_offsets.size());
+        const unsigned char *area = reads[0].bytes - 1;
+        for (size_t i = 0; i < reads.size(); ++i) {
+            EXPECT_EQ(reads[i].bytes - area, c.length_offsets[i]);
+            EXPECT_EQ(reads[i].length, 2);
+        }
     }
 }
 

@@ -35,6 +35,15 @@ TEST(ModuleFile, ExportsTheEntryPointAndNothingElse)
     EXPECT_EQ(symbols, "FUNCTIONS_entrypoint\n");
 }
 
+TEST(ModuleFile, TakesOnlyStrcmpAndSprintfFromTheProcess)
+{
+    // Names the toolchain and sanitizers add start with "__" and are not the module's own.
+    const std::string imported = command_output(
+        std::string("nm -D --undefined-only ") + FUNCTIONS_MODULE +
+        " | awk '$1 == \"U\" {sub(/@.*/, \"\", $2); print $2}' | grep -v '^__' | sort");
+    EXPECT_EQ(imported, "sprintf\nstrcmp\n");
+}
+
 TEST(ModuleFile, NeedsNoCxxRuntime)
 {
     const std::string needed = command_output(std::string("readelf -d ") + FUNCTIONS_MODULE);

@@ -18,6 +18,24 @@ static std::ostream &operator<<(std::ostream &out, const internal_date &d)
     return out << "{" << d.day_number << ", " << d.time_of_day << "}";
 }
 
+// The parser breaks the clock down with localtime; this one can be set to a
+// fixed day so that the words, the default year and the two-digit-year window
+// are checked against known dates. Unset, it is the C library's.
+namespace {
+bool clock_is_fixed = false;
+struct tm fixed_clock{};
+struct tm shared_record{};
+}  // namespace
+
+extern "C" struct tm *localtime(const time_t *clock) noexcept
+{
+    if (clock_is_fixed)
+        shared_record = fixed_clock;
+    else
+        localtime_r(clock, &shared_record);
+    return &shared_record;
+}
+
 namespace {
 
 internal_date civil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
@@ -194,6 +212,50 @@ TEST(TextToDate, NowKeepsTheTimeOfDay)
     EXPECT_GE(seconds(parsed), seconds(before));
     EXPECT_LE(seconds(parsed), seconds(after));
     EXPECT_EQ(parsed.time_of_day % 10000, 0);
+}
+
+struct fixed_clock_case {
+    int year, month, day, hour, minute, second;  // the clock
+    std::string_view text;
+    internal_date expected;
+};
+
+TEST(TextToDate, FixedClockGivesWordsYearAndWindow)
+{
+    const internal_date march_20 = civil(1995, 3, 20);
+    const fixed_clock_case cases[] = {
+        {1995, 3, 20, 14, 25, 36, "TODAY", march_20},
+        {1995, 3, 20, 14, 25, 36, "tomorrow", {march_20.day_number + 1, 0}},
+        {1995, 3, 20, 14, 25, 36, "YESTERDAY", {march_20.day_number - 1, 0}},
+        {1995, 3, 20, 14, 25, 36, "NOW", civil(1995, 3, 20, 14, 25, 36)},
+        {1995, 3, 20, 14, 25, 36, "17-MAR", civil(1995, 3, 17)},
+        {1995, 3, 20, 14, 25, 36, "17-MAR-0", civil(2000, 3, 17)},
+        {1995, 3, 20, 14, 25, 36, "1/1/44", civil(2044, 1, 1)},
+        {1995, 3, 20, 14, 25, 36, "1/1/45", civil(1945, 1, 1)},
+        {2026, 12, 10, 2, 0, 0, "1/1/75", civil(2075, 1, 1)},
+        {2026, 12, 10, 2, 0, 0, "1/1/76", civil(1976, 1, 1)},
+        {2026, 12, 10, 2, 0, 0, "1/1/100", civil(100, 1, 1)},
+        // Before 1950 the remainder is negative: every two-digit year is 19xx.
+        {1949, 6, 1, 0, 0, 0, "1/1/0", civil(1900, 1, 1)},
+        {1949, 6, 1, 0, 0, 0, "1/1/99", civil(1999, 1, 1)},
+        {1949, 6, 1, 0, 0, 0, "1 JUNE", civil(1949, 6, 1)},
+    };
+    for (const auto &c : cases) {
+        fixed_clock = tm{};
+        fixed_clock.tm_year = c.year - 1900;
+        fixed_clock.tm_mon = c.month - 1;
+        fixed_clock.tm_mday = c.day;
+        fixed_clock.tm_hour = c.hour;
+        fixed_clock.tm_min = c.minute;
+        fixed_clock.tm_sec = c.second;
+        clock_is_fixed = true;
+        const internal_date parsed = parse(c.text);
+        clock_is_fixed = false;
+        EXPECT_EQ(parsed, c.expected) << c.text << " in " << c.year;
+        // The words clear the time of day in the parser's own copy only.
+        EXPECT_EQ(shared_record.tm_hour, c.hour) << c.text;
+        EXPECT_EQ(shared_record.tm_sec, c.second) << c.text;
+    }
 }
 
 std::string date_message(std::string_view text)
