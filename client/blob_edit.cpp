@@ -23,7 +23,8 @@ temp_name make_template(std::string_view name)
 {
     temp_name file_name{};
     size_t at = 0;
-    for (char c : name.substr(0, BLOB_EDIT_STEM_LENGTH)) {
+    const size_t kept = name.size() < BLOB_EDIT_STEM_LENGTH ? name.size() : BLOB_EDIT_STEM_LENGTH;
+    for (char c : std::string_view(name.data(), kept)) {
         if (c == '$' || c == '/')
             c = '_';
         else if (c >= 'A' && c <= 'Z')
