@@ -20,6 +20,14 @@ std::string editor_doing(const std::string &action)
     return "sh " + edit_script + " " + action;
 }
 
+// A fault injected into the core and the status line it prints.
+struct InjectedFault {
+    const char *what;
+    tdxc_op op;
+    int nth;
+    const char *printed;
+};
+
 class blob_edit : public core_test {
   protected:
     void SetUp() override
@@ -158,19 +166,13 @@ TEST_F(blob_edit, ByAddressFormCutsTheNameAndKeepsTheStem)
 TEST_F(blob_edit, BlobThatCannotBeDumpedIsNotEdited)
 {
     use_editor("append");
-    struct Case {
-        const char *what;
-        tdxc_op op;
-        int nth;
-        const char *printed;
-    };
     // A read error part-way would hand the user a cut text whose save
     // replaces the whole blob, so it stops the edit as an open failure does.
-    const Case cases[] = {
+    const InjectedFault cases[] = {
         {"blob cannot be opened", TDXC_OPEN_BLOB, 1, "blob could not be opened\n"},
         {"read error part-way", TDXC_GET_SEGMENT, 2, "I/O error while reading a blob segment\n"},
     };
-    for (const Case &c : cases) {
+    for (const InjectedFault &c : cases) {
         SCOPED_TRACE(c.what);
         tdx_quad id = seed_blob({std::string(300, 'a'), "b\n"});
         const tdx_quad old_id = id;
@@ -187,17 +189,11 @@ TEST_F(blob_edit, BlobThatCannotBeDumpedIsNotEdited)
 TEST_F(blob_edit, FailedReloadKeepsTheOldBlobId)
 {
     use_editor("append");
-    struct Case {
-        const char *what;
-        tdxc_op op;
-        int nth;
-        const char *printed;
-    };
-    const Case cases[] = {
+    const InjectedFault cases[] = {
         {"create refused", TDXC_CREATE_BLOB, 1, "blob could not be created\n"},
         {"segment refused", TDXC_PUT_SEGMENT, 2, "blob segment could not be written\n"},
     };
-    for (const Case &c : cases) {
+    for (const InjectedFault &c : cases) {
         SCOPED_TRACE(c.what);
         ::unlink(log_path.c_str());
         tdx_quad id = seed_blob({"one\n", "two\n"});
