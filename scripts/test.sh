@@ -1,33 +1,64 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test, in the three builds that CI checks:
+# Builds the project and runs every test, in the builds that CI checks:
 #   native   x86_64, warnings as the project sets them
 #   m32      the Intel 386 target (-m32; needs g++-multilib, gfortran-multilib)
 #   sanitize AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on
-# Usage: scripts/test.sh [native|m32|sanitize ...]   (default: all three)
+# Usage: scripts/test.sh [native|m32|sanitize ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
-set -euo pipefail
+# The run ends with one line for all builds, "tests: N passed, M failed", and
+# exits non-zero when anything failed; a build that does not configure or
+# compile counts as one failed test.
+set -uo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize)
 
+passed=0
+failed=0
+
+# count_ctest LOG: adds the counts of ctest's summary line in LOG, or one
+# failure when there is none (the run did not get that far).
+count_ctest() {
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  local bad total
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+# count_step STATUS: a step that is not a ctest run counts as one test.
+count_step() {
+  if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+
+# run_build NAME CMAKE-ARGS...: configure, build and test one build tree.
 run_build() {
   local name=$1; shift
   local dir="$top/build/$name"
   echo "=== $name build ==="
-  cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$dir.configure.log" 2>&1 ||
-    { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 120
+  if ! cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"; count_step 1; return
+  fi
+  if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+    cat "$dir.build.log"; count_step 1; return
+  fi
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 120 2>&1 | tee "$dir.test.log"
+  count_ctest "$dir.test.log"
 }
 
-status=0
 for build in "${builds[@]}"; do
   mkdir -p "$top/build"
   case $build in
     native)
-      run_build native || status=1 ;;
+      run_build native ;;
     m32)
       # Kernels without 32-bit support run the i386 programs through qemu-user.
       emulator=()
@@ -43,16 +74,18 @@ for build in "${builds[@]}"; do
       run_build m32 "${emulator[@]}" \
         -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_Fortran_FLAGS=-m32 \
         -DCMAKE_EXE_LINKER_FLAGS=-m32 -DCMAKE_SHARED_LINKER_FLAGS=-m32 \
-        -DCMAKE_MODULE_LINKER_FLAGS=-m32 || status=1 ;;
+        -DCMAKE_MODULE_LINKER_FLAGS=-m32 ;;
     sanitize)
       san="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all"
       ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       run_build sanitize \
         -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" -DCMAKE_Fortran_FLAGS="$san" \
         -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" \
-        -DCMAKE_MODULE_LINKER_FLAGS="$san" || status=1 ;;
+        -DCMAKE_MODULE_LINKER_FLAGS="$san" ;;
     *)
       echo "unknown build: $build (native, m32 or sanitize)" >&2; exit 2 ;;
   esac
 done
-exit $status
+
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
