@@ -9,7 +9,8 @@ set(MORVANTA_CACHE_PROGRAM "${PROGRAM}")
 file(MAKE_DIRECTORY "${DIR}")
 configure_file("${UNIT_TEMPLATE}" "${DIR}/morvanta-cache@.service" @ONLY)
 foreach(unit morvanta-cache@.service morvanta-cache@demo.tdb.service)
-  execute_process(COMMAND "${ANALYZE}" verify "${DIR}/${unit}"
+  # The man page named in Documentation= is not installed while testing.
+  execute_process(COMMAND "${ANALYZE}" verify --man=no "${DIR}/${unit}"
     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT status EQUAL 0 OR NOT out STREQUAL "")
     message(FATAL_ERROR "systemd-analyze verify ${unit}: status ${status}\n${out}")
