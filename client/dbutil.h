@@ -17,6 +17,8 @@
 #include <stdint.h>
 #include <time.h>
 
+#include "morvanta_version.h" /* MORVANTA_VERSION_MAJOR, _MINOR, _STRING */
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -365,11 +367,6 @@ int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback routine, void *
 void mvt_format_implementation(uint16_t implementation, uint16_t implementation_length,
                                char *implementation_name, uint16_t class_code,
                                uint16_t class_length, char *class_name);
-
-/* Internal to the report, exported for its tests: asks the on-disk structure
-   version and minor version. 0 on success; 1 when the request fails or the
-   reply holds another item or runs past its 16-byte area (nothing printed). */
-int32_t get_ods_version(tdx_handle *db_handle, uint16_t *version, uint16_t *minor);
 
 #ifdef __cplusplus
 }

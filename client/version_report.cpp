@@ -122,6 +122,8 @@ void release(unsigned char *reply, const unsigned char *own_area)
 
 }  // namespace
 
+static int32_t get_ods_version(tdx_handle *db_handle, uint16_t *version, uint16_t *minor);
+
 extern "C" int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback routine, void *argument)
 {
     const Printer printer{routine, argument};
@@ -167,7 +169,10 @@ extern "C" int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback rout
     return 0;
 }
 
-extern "C" int32_t get_ods_version(tdx_handle *db_handle, uint16_t *version, uint16_t *minor)
+// Asks the on-disk structure version and minor version: 0 on success, 1 when
+// the request fails or the reply holds another item or runs past its area.
+// File-local, so that a program may use the name for its own routine.
+static int32_t get_ods_version(tdx_handle *db_handle, uint16_t *version, uint16_t *minor)
 {
     tdx_status status[TDX_STATUS_LENGTH] = {};
     std::array<unsigned char, VERSION_ODS_REPLY> reply{};

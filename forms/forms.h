@@ -14,6 +14,8 @@
 #include <stdint.h>
 #include <time.h>
 
+#include "morvanta_version.h" /* MORVANTA_VERSION_MAJOR, _MINOR, _STRING */
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -68,15 +70,6 @@ typedef struct internal_date {
 /* Client core calendar (libtdxlib.so): broken-down time to and from internal_date. */
 void tdx__encode_date(const struct tm *time, internal_date *date);
 void tdx__decode_date(const internal_date *date, struct tm *time);
-
-/* One (code, name) pair of dtypes_table; the list ends with a null name. */
-typedef struct dtype_name {
-    int32_t code;
-    const char *name;
-} dtype_name;
-
-/* The datatype names, 15 pairs; code 0 marks kinds with no code. */
-extern const dtype_name dtypes_table[15];
 
 /* Any value as text: the result is its length, *text_out its first character.
    Text kinds are returned in place. Other kinds are moved into `buffer`, a

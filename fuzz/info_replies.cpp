@@ -3,6 +3,7 @@
 #include "dbutil.h"
 #include "fuzz_target.h"
 #include "tdx_control.h"
+#include "version_report_internals.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     tdxc_script_info(data, length, -1);
     uint16_t version = 0, minor = 0;
-    get_ods_version(&db, &version, &minor);
+    test_get_ods_version(&db, &version, &minor);
 
     tdx_quad id{};
     tdxc_blob_create(&id, 0, nullptr, nullptr);

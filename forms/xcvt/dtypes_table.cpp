@@ -1,8 +1,19 @@
 // Names of the datatypes, in the forms package's order; code 0 marks the
-// kinds that have no code here. Nothing in the mover looks names up.
+// kinds that have no code here. Nothing in the mover looks names up. The
+// table is file-local, so a program may use the name for its own.
+#include <cstdint>
+
 #include "forms.h"
 
-extern "C" const dtype_name dtypes_table[15] = {
+namespace {
+
+// One (code, name) pair; the list ends with a null name.
+struct dtype_name {
+    int32_t code;
+    const char *name;
+};
+
+[[maybe_unused]] constexpr dtype_name dtypes_table[15] = {
     {0, "NULL"},
     {dtype_fixed_string, "character string"},
     {dtype_terminated_string, "character string"},
@@ -19,3 +30,5 @@ extern "C" const dtype_name dtypes_table[15] = {
     {dtype_blob, "blob"},
     {0, nullptr},
 };
+
+}  // namespace

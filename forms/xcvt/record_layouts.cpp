@@ -14,5 +14,3 @@ static_assert(offsetof(value_desc, address) == 8 &&
 static_assert(sizeof(internal_date) == 8);
 static_assert(offsetof(internal_date, day_number) == 0);
 static_assert(offsetof(internal_date, time_of_day) == 4);
-
-static_assert(sizeof(dtypes_table) / sizeof(dtypes_table[0]) == 15);

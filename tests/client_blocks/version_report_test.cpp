@@ -11,6 +11,7 @@
 #include "capture.h"
 #include "integer_reads.h"
 #include "tdx_control.h"
+#include "version_report_internals.h"
 
 namespace {
 
@@ -336,14 +337,14 @@ TEST_F(VersionReport, OnDiskStructureQuery)
         script(c.reply, 1);
         uint16_t version = 0xEEEE;
         uint16_t minor = 0xEEEE;
-        EXPECT_EQ(get_ods_version(&database, &version, &minor), c.result);
+        EXPECT_EQ(test_get_ods_version(&database, &version, &minor), c.result);
         EXPECT_EQ(version, c.version);
         EXPECT_EQ(minor, c.minor);
     }
     tdxc_fail(TDXC_INFO, 1);
     uint16_t version = 0;
     uint16_t minor = 0;
-    EXPECT_EQ(get_ods_version(&database, &version, &minor), 1);
+    EXPECT_EQ(test_get_ods_version(&database, &version, &minor), 1);
 }
 
 struct FormatCase {

@@ -4,6 +4,9 @@
 
 #include "fields.h"
 
+// The datatype names are file-local to the mover; their source is compiled in.
+#include "dtypes_table.cpp"
+
 using namespace xcvt_test;
 
 extern "C" size_t value_desc_size_in_c(void);
