@@ -70,6 +70,8 @@ typedef struct internal_date {
 void *tdx__alloc(int32_t size);
 void tdx__free(void *block);
 int32_t tdx__log(const char *text);
+/* The integer held in `length` bytes, least significant byte first on every
+   machine: how info replies and event counts hold their numbers. */
 int32_t tdx__vax_integer(const unsigned char *bytes, int16_t length);
 
 int32_t mvt_database_info(tdx_status *status, tdx_handle *db_handle,

@@ -48,7 +48,8 @@ enum {
 
 /* Describes one field value; the storage at `address` belongs to whoever
    built the descriptor. The value is the stored integer times ten to the
-   power `scale`. */
+   power `scale`. Values, a varying string's count among them, lie in the
+   machine's native byte order. */
 typedef struct value_desc {
     uint8_t dtype;
     int8_t scale;
@@ -140,8 +141,11 @@ int32_t norix__suspend_window(void *arg1);
  * declared const void * is the exception: the 16-bit value at that address
  * is copied into a temporary of the call and the entry point gets the
  * temporary's address, so the caller's variable (or constant) is never
- * written; a 32-bit integer passed there arrives as its low half. A null
- * address there is passed on as null. The routines keep no state.
+ * written. The copy takes the first two bytes at the address, in the
+ * machine's own order: a 32-bit integer passed there arrives as its low half
+ * on a little-endian machine (the Intel 386) and as its high half on a
+ * big-endian one. A null address there is passed on as null. The routines
+ * keep no state.
  */
 int32_t norix__compile_map_(void *arg1, void *arg2, void *arg3, const void *arg4, void *arg5);
 int32_t norix__compile_menu_(void *arg1, void *arg2, void *arg3, void *arg4);

@@ -4,7 +4,11 @@
 #   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers, run
 #            through qemu-i386)
 #   sanitize AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on
-# Usage: scripts/test.sh [native|m32|sanitize ...]   (default: all of them)
+#   arm64    64-bit little-endian (Debian's aarch64-linux-gnu cross compilers,
+#            run through qemu-aarch64)
+#   s390x    64-bit big-endian (Debian's s390x-linux-gnu cross compilers, run
+#            through qemu-s390x)
+# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -14,7 +18,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x)
 
 passed=0
 failed=0
@@ -74,8 +78,18 @@ for build in "${builds[@]}"; do
         -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" -DCMAKE_Fortran_FLAGS="$san" \
         -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" \
         -DCMAKE_MODULE_LINKER_FLAGS="$san" ;;
+    arm64|s390x)
+      # The 64-bit foreign targets, with the same toolchain file; the emulator
+      # is a list, qemu-user and the cross C library's root (-L).
+      case $build in
+        arm64) triple=aarch64-linux-gnu processor=aarch64 qemu=qemu-aarch64 ;;
+        s390x) triple=s390x-linux-gnu processor=s390x qemu=qemu-s390x ;;
+      esac
+      run_build "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/cross-linux-gnu.cmake" \
+        -DCROSS_TRIPLE=$triple -DCROSS_PROCESSOR=$processor \
+        "-DCROSS_QEMU=$qemu;-L;/usr/$triple" ;;
     *)
-      echo "unknown build: $build (native, m32 or sanitize)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize, arm64 or s390x)" >&2; exit 2 ;;
   esac
 done
 

@@ -9,8 +9,9 @@
 
 namespace {
 
-// Copies the 16 bits at `caller` (the low half of a 32-bit integer on this
-// little-endian machine) into `temporary`. A null address stays null, so the
+// Copies the first two bytes at `caller` into `temporary`, as they lie: of a
+// 32-bit integer that is its low half on a little-endian machine and its
+// high half on a big-endian one. A null address stays null, so the
 // entry point sees what it would have seen without the copy.
 int16_t *short_copy(const void *caller, int16_t &temporary)
 {

@@ -93,19 +93,19 @@ void print_node_value(const attribute_node *node, uint32_t indent, const ancesto
 {
     switch (node->kind) {
     case objprint::kind_integer:
-        std::printf(" = %d\n", static_cast<int>(static_cast<int32_t>(node->value)));
+        std::printf(" = %d\n", static_cast<int>(node->value.integer));
         break;
     case objprint::kind_string: {
-        const char *text = reinterpret_cast<const char *>(node->value);
+        const char *text = node->value.string;
         std::printf(" = \"%s\"\n", text != nullptr ? text : "(null)");
         break;
     }
     case objprint::kind_word:
-        std::printf(" = %x\n", static_cast<unsigned>(static_cast<uint32_t>(node->value)));
+        std::printf(" = %x\n", static_cast<unsigned>(node->value.word));
         break;
     case objprint::kind_object:
         std::printf("\n");
-        print_object(reinterpret_cast<const object_record *>(node->value), indent + 2, path);
+        print_object(node->value.object, indent + 2, path);
         break;
     default:
         break;

@@ -1,7 +1,7 @@
 // The forms core's object, attribute-node and screen records as the printer
 // reads them. The records belong to the forms core; fields the printer skips
-// keep their place only. Value words and links are pointer-wide so that the
-// same records serve the i386 (4-byte pointers) and x86_64 (8-byte pointers).
+// keep their place only. Links are pointers, so the same records serve the
+// i386 (4-byte pointers) and the 64-bit machines (8-byte pointers).
 #pragma once
 
 #include <cstddef>
@@ -32,7 +32,17 @@ struct attribute_node {
     int32_t unread_third;
     uint32_t kind;               // a value_kind
     int32_t attribute;           // index into the attribute names
-    uintptr_t value;
+    // The value word is what C code declares for "an integer or a pointer":
+    // a union. On the i386 all its members fill the same four bytes. Where
+    // pointers are eight bytes, an integer or a 32-bit word lies in the
+    // word's first four bytes, whatever the byte order, and the other four
+    // are not read.
+    union {
+        int32_t integer;         // kind_integer
+        const char *string;      // kind_string
+        const object_record *object;  // kind_object
+        uint32_t word;           // kind_word
+    } value;
 };
 
 struct screen_record {
@@ -62,6 +72,8 @@ static_assert(offsetof(attribute_node, kind) == (wide_pointers ? 20 : 12));
 static_assert(offsetof(attribute_node, attribute) == (wide_pointers ? 24 : 16));
 static_assert(offsetof(attribute_node, value) == (wide_pointers ? 32 : 20));
 static_assert(sizeof(attribute_node::value) == sizeof(void *));
+static_assert(offsetof(attribute_node, value.integer) == offsetof(attribute_node, value.string));
+static_assert(offsetof(attribute_node, value.word) == offsetof(attribute_node, value.string));
 
 static_assert(offsetof(screen_record, width) == 4);
 static_assert(offsetof(screen_record, height) == 6);

@@ -1,9 +1,11 @@
 // form_records.h - the stand-in forms core's object, attribute-node and screen
 // records. Not part of any deliverable.
 //
-// Laid out as the forms core lays them out: links and value words are
-// pointer-wide, so the same declarations serve the i386 and x86_64. Words
-// named core_* belong to the forms core's own working and are left 0 here.
+// Laid out as the forms core lays them out: links are pointers and an
+// attribute node's value word is a union of an integer and the pointers, so
+// the same declarations serve the i386 and the 64-bit machines of either byte
+// order (an integer lies in the value word's first four bytes). Words named
+// core_* belong to the forms core's own working and are left 0 here.
 #pragma once
 
 #include <cstddef>
@@ -75,6 +77,8 @@ static_assert(offsetof(form_attribute, kind) == (wide ? 20 : 12));
 static_assert(offsetof(form_attribute, attribute) == (wide ? 24 : 16));
 static_assert(offsetof(form_attribute, value) == (wide ? 32 : 20));
 static_assert(sizeof(form_attribute::value) == sizeof(void *));
+static_assert(offsetof(form_attribute, value.integer) == offsetof(form_attribute, value.string));
+static_assert(offsetof(form_attribute, value.word) == offsetof(form_attribute, value.string));
 static_assert(sizeof(form_cell) == 2);
 static_assert(offsetof(form_screen, width) == 4);
 static_assert(offsetof(form_screen, height) == 6);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -64,9 +65,14 @@ const wrapper_case wrappers[] = {
      [](void *const *a) { return norix__suspend_window_(a[0]); }},
 };
 
-// A 32-bit integer whose low half, read as a signed 16-bit value, is -30875.
+// A 32-bit integer whose halves differ. The 16-bit copy takes its first two
+// bytes: the low half 0x8765 (-30875) on a little-endian machine, the high
+// half 0x1234 on a big-endian one.
 constexpr int32_t wide_value = 0x12348765;
-constexpr int16_t low_half_of_wide_value = -30875;
+constexpr int16_t first_half_of_wide_value =
+    std::endian::native == std::endian::little ? int16_t{-30875} : int16_t{0x1234};
+static_assert(std::endian::native == std::endian::little ||
+              std::endian::native == std::endian::big);
 
 // The caller's variables: one 32-bit integer per argument, each distinct.
 struct caller_variables {
@@ -112,7 +118,7 @@ TEST_P(Wrappers, CallEntryPointWithCallersAddressesAndReturnItsResult)
             }
         }
         if (w.short_position != 0) {
-            EXPECT_EQ(formc_last_short(), low_half_of_wide_value);
+            EXPECT_EQ(formc_last_short(), first_half_of_wide_value);
         }
     }
 }

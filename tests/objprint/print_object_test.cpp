@@ -171,11 +171,12 @@ TEST_F(PrintObject, PrintsEachNodeByItsValueKind)
                                    "  att_current_index  ****  att_datatype = -2147483648\n");
 }
 
-TEST_F(PrintObject, IntegerAndWordValuesAreTheLow32BitsOfTheValueWord)
+TEST_F(PrintObject, IntegerAndWordValuesIgnoreTheRestOfThePointerWideValueWord)
 {
     form_object object{};
     std::vector<form_attribute> nodes = {integer_node(36, 0), word_node(32, 0)};
-    // Leave the rest of each pointer-wide value word non-zero.
+    // Where pointers are eight bytes, leave the value word's other four bytes
+    // non-zero: the integer and the word are read from the union's members.
     nodes[0].value.string = "x";
     nodes[0].value.integer = -3;
     nodes[1].value.string = "y";

@@ -17,6 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "test_emulator.h"
+
 namespace testing_support {
 
 inline std::string read_file(const std::string &path)
@@ -48,9 +50,10 @@ struct Exit {
     int signal = 0;        // the signal that ended it, if any
 };
 
-// Starts argv[0] with argv (through the build's emulator, if it has one); `env` holds NAME=VALUE pairs to set (an empty
-// value after "=" sets it empty; "NAME" alone unsets it). `in_child` runs in
-// the child just before exec.
+// Starts argv[0] with argv (through the build's emulator and its arguments,
+// if it has one); `env` holds NAME=VALUE pairs to set (an empty value after
+// "=" sets it empty; "NAME" alone unsets it). `in_child` runs in the child
+// just before exec.
 inline Child start(const std::vector<std::string> &argv, const std::vector<std::string> &env,
                    const std::function<void()> &in_child = {})
 {
@@ -71,9 +74,9 @@ inline Child start(const std::vector<std::string> &argv, const std::vector<std::
         if (in_child)
             in_child();
         std::vector<char *> args;
-        std::string emulator = TEST_EMULATOR;
-        if (!emulator.empty())
-            args.push_back(emulator.data());
+        static const char *const emulator[] = TEST_EMULATOR;
+        for (const char *const *word = emulator; *word != nullptr; ++word)
+            args.push_back(const_cast<char *>(*word));
         for (const std::string &a : argv)
             args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -40,6 +41,18 @@ struct field {
     template <typename T>
     void put(T value) { std::memcpy(bytes, &value, sizeof value); }
 };
+
+// A varying string's 16-bit count as it lies in storage: in the machine's
+// own byte order, least significant byte first only on a little-endian one.
+inline std::string count_bytes(uint16_t count)
+{
+    const char low = static_cast<char>(count & 0xff);
+    const char high = static_cast<char>(count >> 8);
+    static_assert(std::endian::native == std::endian::little ||
+                  std::endian::native == std::endian::big);
+    return std::endian::native == std::endian::little ? std::string{low, high}
+                                                      : std::string{high, low};
+}
 
 // Text sources.
 inline void fill_fixed(field &f, std::string_view text)

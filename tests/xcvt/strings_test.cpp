@@ -10,7 +10,8 @@ TEST(GetString, TextKindsAreReadInPlace)
     char fixed[] = "AB CD";
     char terminated[] = "HI\0XY";
     char unterminated[10] = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
-    unsigned char varying[8] = {3, 0, 'X', 'Y', 'Z', '#', '#', '#'};
+    unsigned char varying[8] = {0, 0, 'X', 'Y', 'Z', '#', '#', '#'};
+    std::memcpy(varying, count_bytes(3).data(), 2);
     const struct {
         value_desc desc;
         const void *text;
