@@ -4,7 +4,9 @@
 #   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers, run
 #            through qemu-i386)
 #   sanitize AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on
-# Usage: scripts/test.sh [native|m32|sanitize ...]   (default: all of them)
+#   valgrind the native build's tests again under valgrind memcheck (any
+#            memory error or leak fails the test; scripts/valgrind.cmake)
+# Usage: scripts/test.sh [native|m32|sanitize|valgrind ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -14,7 +16,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize valgrind)
 
 passed=0
 failed=0
@@ -74,8 +76,20 @@ for build in "${builds[@]}"; do
         -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" -DCMAKE_Fortran_FLAGS="$san" \
         -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" \
         -DCMAKE_MODULE_LINKER_FLAGS="$san" ;;
+    valgrind)
+      # Reuses (or makes) the native build tree and runs its tests under memcheck.
+      echo "=== valgrind (native build under memcheck) ==="
+      dir="$top/build/native"
+      if ! { cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug >"$dir.configure.log" 2>&1 &&
+             cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; }; then
+        cat "$dir.configure.log" "$dir.build.log"; count_step 1
+      else
+        ctest -S "$top/scripts/valgrind.cmake" -DBUILD="$dir" -DJOBS="$jobs" 2>&1 |
+          tee "$top/build/valgrind.test.log"
+        count_ctest "$top/build/valgrind.test.log"
+      fi ;;
     *)
-      echo "unknown build: $build (native, m32 or sanitize)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize or valgrind)" >&2; exit 2 ;;
   esac
 done
 
