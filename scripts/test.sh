@@ -84,9 +84,11 @@ for build in "${builds[@]}"; do
              cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; }; then
         cat "$dir.configure.log" "$dir.build.log"; count_step 1
       else
-        ctest -S "$top/scripts/valgrind.cmake" -DBUILD="$dir" -DJOBS="$jobs" 2>&1 |
+        ctest -V -S "$top/scripts/valgrind.cmake" -DBUILD="$dir" -DJOBS="$jobs" 2>&1 |
           tee "$top/build/valgrind.test.log"
         count_ctest "$top/build/valgrind.test.log"
+        # Defects in a test that passes by its output alone fail the run too.
+        grep -q '^memcheck defects: 0$' "$top/build/valgrind.test.log"; count_step $?
       fi ;;
     *)
       echo "unknown build: $build (native, m32, sanitize or valgrind)" >&2; exit 2 ;;
