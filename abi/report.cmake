@@ -36,7 +36,9 @@ foreach(pair IN LISTS ARCHIVES)
   symbols(names -g --defined-only "${path}")
   string(APPEND report "archive ${name}: C-linkage global names\n")
   foreach(entry IN LISTS names)
-    if(NOT entry MATCHES "^. _Z")
+    # C++ names (_Z...) are not C-linkage; the i386 compiler's PIC helpers
+    # (__x86.get_pc_thunk.*) are hidden and merged by the linker.
+    if(NOT entry MATCHES "^. (_Z|__x86\\.get_pc_thunk\\.)")
       string(APPEND report "  ${entry}\n")
     endif()
   endforeach()
