@@ -8,7 +8,9 @@
 #            run through qemu-aarch64)
 #   s390x    64-bit big-endian (Debian's s390x-linux-gnu cross compilers, run
 #            through qemu-s390x)
-# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x ...]   (default: all of them)
+#   valgrind the native build's tests again under valgrind memcheck (any
+#            memory error or leak fails the test; scripts/valgrind.cmake)
+# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -18,7 +20,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind)
 
 passed=0
 failed=0
@@ -88,8 +90,22 @@ for build in "${builds[@]}"; do
       run_build "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/cross-linux-gnu.cmake" \
         -DCROSS_TRIPLE=$triple -DCROSS_PROCESSOR=$processor \
         "-DCROSS_QEMU=$qemu;-L;/usr/$triple" ;;
+    valgrind)
+      # Reuses (or makes) the native build tree and runs its tests under memcheck.
+      echo "=== valgrind (native build under memcheck) ==="
+      dir="$top/build/native"
+      if ! { cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug >"$dir.configure.log" 2>&1 &&
+             cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; }; then
+        cat "$dir.configure.log" "$dir.build.log"; count_step 1
+      else
+        ctest -V -S "$top/scripts/valgrind.cmake" -DBUILD="$dir" -DJOBS="$jobs" 2>&1 |
+          tee "$top/build/valgrind.test.log"
+        count_ctest "$top/build/valgrind.test.log"
+        # Defects in a test that passes by its output alone fail the run too.
+        grep -q '^memcheck defects: 0$' "$top/build/valgrind.test.log"; count_step $?
+      fi ;;
     *)
-      echo "unknown build: $build (native, m32, sanitize, arm64 or s390x)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize, arm64, s390x or valgrind)" >&2; exit 2 ;;
   esac
 done
 

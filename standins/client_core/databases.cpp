@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <signal.h>
 
@@ -28,36 +29,75 @@ struct Scripted {
     bool present;
     int32_t code;
     bool leave_handle;
+    bool wait;  // serve until SIGTERM before answering
 };
 
-int script_position = 0;
+// One entry of the script: a result given `times` attaches in a row
+// (-1: for ever).
+struct ScriptEntry {
+    Scripted result;
+    long times;
+};
+
+// The script is parsed once, at the first attach after a reset, so that a
+// long soak costs the same at every attach.
+std::vector<ScriptEntry> script;
+bool script_parsed = false;
+size_t script_entry = 0;
+long script_used = 0;  // attaches given by the current entry so far
+
+ScriptEntry parse_entry(std::string_view item)
+{
+    ScriptEntry entry{{true, 0, item.find("+h") != std::string_view::npos,
+                       item.find("+w") != std::string_view::npos},
+                      1};
+    if (item.starts_with("retry"))
+        entry.result.code = TDX_ATTACH_AGAIN;
+    else if (item.starts_with("fail"))
+        entry.result.code = TDXC_ATTACH_REFUSED;
+    const size_t star = item.find('*');
+    if (star != std::string_view::npos) {
+        const std::string count(item.substr(star + 1));
+        char *end = nullptr;
+        const long times = std::strtol(count.c_str(), &end, 10);
+        entry.times = end == count.c_str() || times <= 0 ? -1 : times;
+    }
+    return entry;
+}
+
+void parse_script()
+{
+    script.clear();
+    script_parsed = true;
+    const char *text = std::getenv("TDX_ATTACH_SCRIPT");
+    if (text == nullptr || *text == '\0')
+        return;
+    std::string_view rest(text);
+    for (;;) {
+        const size_t comma = rest.find(',');
+        script.push_back(parse_entry(rest.substr(0, comma)));
+        if (comma == std::string_view::npos)
+            break;
+        rest.remove_prefix(comma + 1);
+    }
+}
 
 Scripted next_scripted()
 {
-    const char *script = std::getenv("TDX_ATTACH_SCRIPT");
-    if (script == nullptr || *script == '\0')
-        return {false, 0, false};
-    std::string_view rest(script);
-    std::string_view item;
-    for (int i = 0;; ++i) {
-        const size_t comma = rest.find(',');
-        item = rest.substr(0, comma);
-        const bool last = comma == std::string_view::npos;
-        if (i == script_position || (last && item.ends_with('*'))) {
-            if (i == script_position)
-                ++script_position;
-            break;
+    if (!script_parsed)
+        parse_script();
+    while (script_entry < script.size()) {
+        const ScriptEntry &entry = script[script_entry];
+        if (entry.times < 0)
+            return entry.result;
+        if (script_used < entry.times) {
+            ++script_used;
+            return entry.result;
         }
-        if (last)
-            return {false, 0, false};
-        rest.remove_prefix(comma + 1);
+        ++script_entry;
+        script_used = 0;
     }
-    Scripted result{true, 0, item.find("+h") != std::string_view::npos};
-    if (item.starts_with("retry"))
-        result.code = TDX_ATTACH_AGAIN;
-    else if (item.starts_with("fail"))
-        result.code = TDXC_ATTACH_REFUSED;
-    return result;
+    return {false, 0, false, false};
 }
 
 volatile sig_atomic_t told_to_stop = 0;
@@ -70,6 +110,7 @@ void on_terminate(int)
 // Serves as the cache manager until the process is told to stop.
 void serve_until_terminated()
 {
+    told_to_stop = 0;
     sigset_t block, previous;
     sigemptyset(&block);
     sigaddset(&block, SIGTERM);
@@ -106,7 +147,10 @@ bool database_attached(tdx_handle handle)
 void reset_databases()
 {
     databases.clear();
-    script_position = 0;
+    script.clear();
+    script_parsed = false;
+    script_entry = 0;
+    script_used = 0;
 }
 
 }  // namespace core
@@ -132,6 +176,8 @@ int32_t tdx__attach_database(tdx_status *status, int16_t name_length, const char
 
     const Scripted scripted = next_scripted();
     if (scripted.present) {
+        if (scripted.wait)
+            serve_until_terminated();
         if (scripted.leave_handle || scripted.code == 0)
             *db_handle = new_database(db_name);
         return set_status(status, scripted.code);

@@ -10,10 +10,12 @@
  *                      is appended to this file
  *   TDX_ATTACH_SCRIPT  comma-separated results of successive attaches:
  *                      "retry", "ok" or "fail", each optionally followed by
- *                      "+h" (leave a handle) and the last optionally by "*"
- *                      (repeat for ever). Once the script is used up, an
- *                      attach with the cache manager's block waits for
- *                      SIGTERM and then succeeds.
+ *                      "+h" (leave a handle), "+w" (first wait for SIGTERM,
+ *                      as a serving attach does) and by "*N" (given N attaches
+ *                      in a row) or "*" alone (given for ever). Read once,
+ *                      at the first attach after start or tdxc_reset. Once
+ *                      the script is used up, an attach with the cache
+ *                      manager's block waits for SIGTERM and then succeeds.
  */
 #ifndef MORVANTA_TDX_CONTROL_H
 #define MORVANTA_TDX_CONTROL_H

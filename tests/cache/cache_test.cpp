@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,15 @@ struct NameCase {
     std::vector<std::string> args;
     std::string database;
 };
+
+// GoogleTest would otherwise print the record's raw bytes, padding included.
+void PrintTo(const NameCase &c, std::ostream *os)
+{
+    *os << "{";
+    for (const std::string &a : c.args)
+        *os << " \"" << a << "\"";
+    *os << " } -> \"" << c.database << "\"";
+}
 
 class DatabaseName : public ::testing::TestWithParam<NameCase> {};
 
