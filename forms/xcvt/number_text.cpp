@@ -14,9 +14,18 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
 {
     const int32_t scale = from->scale;
     int32_t value = 0;
-    const value_desc as_long{dtype_long_integer, from->scale, 4, 0, &value};
-    if (!xcvt_internal::move_value(from, &as_long))
-        return false;
+    if (from->dtype == dtype_long_integer) {
+        // At its own scale an integer moves into a long unchanged.
+        std::memcpy(&value, from->address, sizeof value);
+    } else if (from->dtype == dtype_short_integer) {
+        int16_t stored;
+        std::memcpy(&stored, from->address, sizeof stored);
+        value = stored;
+    } else {
+        const value_desc as_long{dtype_long_integer, from->scale, 4, 0, &value};
+        if (!xcvt_internal::move_value(from, &as_long))
+            return false;
+    }
 
     const bool negative = value < 0;
     uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
