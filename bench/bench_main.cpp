@@ -1,8 +1,10 @@
-// Runs the output checks, then every benchmark (five repetitions unless the
+// Runs the output checks, then every benchmark (nine repetitions in random order unless the
 // command line says otherwise), and ends with one ratio line per comparison:
 // "NAME ratio X.XX target Y.YY", then "benchmarks: N within target, M over".
 // Ratios are medians of the repetitions, our time over the peer's, so only
-// figures of the same run are ever compared. The exit status is 0 when every
+// figures of the same run are ever compared. Times are the thread's CPU
+// time: on a machine shared with other builds, wall-clock time mostly
+// measures how long the thread waited for a core. The exit status is 0 when every
 // output check passed, whatever the ratios.
 #include <algorithm>
 #include <cstdio>
@@ -31,8 +33,8 @@ void compare(const std::string &name, double target, void (*ours)(benchmark::Sta
 {
     const std::string ours_name = name + "/ours";
     const std::string peer_name = name + "/peer";
-    benchmark::RegisterBenchmark(ours_name.c_str(), ours)->UseRealTime();
-    benchmark::RegisterBenchmark(peer_name.c_str(), peer)->UseRealTime();
+    benchmark::RegisterBenchmark(ours_name.c_str(), ours);
+    benchmark::RegisterBenchmark(peer_name.c_str(), peer);
     comparisons().push_back({name, ours_name, peer_name, target});
     output_checks().push_back({name, std::move(agrees)});
 }
@@ -52,9 +54,9 @@ public:
             const std::string &name = run.run_name.function_name;
             if (run.run_type == Run::RT_Aggregate) {
                 if (run.aggregate_name == "median")
-                    medians_[name] = run.GetAdjustedRealTime();
+                    medians_[name] = run.GetAdjustedCPUTime();
             } else {
-                times_[name].push_back(run.GetAdjustedRealTime());
+                times_[name].push_back(run.GetAdjustedCPUTime());
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -98,10 +100,14 @@ int main(int argc, char **argv)
 {
     // Defaults go first, so that the caller's own flags win.
     std::vector<char *> args{argv[0]};
-    std::string repetitions = "--benchmark_repetitions=5";
+    std::string repetitions = "--benchmark_repetitions=9";
     std::string aggregates = "--benchmark_display_aggregates_only=true";
+    // Repetitions of all benchmarks in random order, so that a burst of load
+    // from elsewhere falls on ours and the peer alike.
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
     args.push_back(repetitions.data());
     args.push_back(aggregates.data());
+    args.push_back(interleave.data());
     for (int i = 1; i < argc; ++i)
         args.push_back(argv[i]);
     int count = static_cast<int>(args.size());

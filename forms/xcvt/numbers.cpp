@@ -200,7 +200,13 @@ bool read_double(const value_desc *desc, double *result)
 
     char *text = nullptr;
     uint16_t length = 0;
-    read_text(desc, &text, nullptr, 0, &length);
+    if (desc->dtype == dtype_fixed_string) {
+        // A fixed field is its whole storage; no call is needed to say so.
+        text = static_cast<char *>(desc->address);
+        length = desc->length;
+    } else {
+        read_text(desc, &text, nullptr, 0, &length);
+    }
     // While the mantissa stays below 2 to the 53rd, every step of
     // mantissa * 10.0 + digit is exact in double precision, so the digits
     // gather in an integer and the double is formed once, with the same
@@ -214,8 +220,8 @@ bool read_double(const value_desc *desc, double *result)
     uint16_t position = 0;
     for (; position < length; ++position) {
         const char c = text[position];
-        if (c == ',')
-            continue;
+        // Digits first: the characters' classes do not overlap, so the order
+        // of the tests changes nothing but the time.
         if (is_digit(c)) {
             if (exact && whole <= largest_exact_step) {
                 whole = whole * 10u + static_cast<uint64_t>(c - '0');
@@ -227,6 +233,8 @@ bool read_double(const value_desc *desc, double *result)
             }
             if (point)
                 ++fraction_digits;
+        } else if (c == ',') {
+            continue;
         } else if (c == '.' && !point) {
             point = true;
         } else if (c == '-' && exact && whole == 0) {

@@ -13,6 +13,8 @@ namespace {
 // beside them, so that storing a segment allocates nothing but the vectors'
 // occasional growth.
 struct Segments {
+    static constexpr size_t initial_bytes = 64 * 1024;
+    static constexpr size_t initial_segments = 1024;
     std::vector<char> bytes;
     std::vector<size_t> ends;
 
@@ -25,6 +27,12 @@ struct Segments {
     }
     void append(const char *segment, size_t length)
     {
+        // Room for a few dozen buffers' worth from the first segment on, so
+        // that a written blob of ordinary size grows without a copy.
+        if (bytes.capacity() == 0) {
+            bytes.reserve(initial_bytes);
+            ends.reserve(initial_segments);
+        }
         bytes.insert(bytes.end(), segment, segment + length);
         ends.push_back(bytes.size());
     }
