@@ -1,6 +1,7 @@
 // Runs the output checks, then every benchmark (nine repetitions in random order unless the
 // command line says otherwise), and ends with one ratio line per comparison:
-// "NAME ratio X.XX target Y.YY", then "benchmarks: N within target, M over".
+// "NAME ratio X.XX target Y.YY" ("target none" for a comparison kept only as
+// a record), then "benchmarks: N within target, M over".
 // Ratios are medians of the repetitions, our time over the peer's, so only
 // figures of the same run are ever compared. Times are the thread's CPU
 // time: on a machine shared with other builds, wall-clock time mostly
@@ -132,6 +133,10 @@ int main(int argc, char **argv)
         if (ours < 0 || peer <= 0)
             continue;  // filtered out on the command line
         const double ratio = ours / peer;
+        if (c.target <= 0) {
+            std::printf("%s ratio %.2f target none\n", c.name.c_str(), ratio);
+            continue;
+        }
         std::printf("%s ratio %.2f target %.2f\n", c.name.c_str(), ratio, c.target);
         (ratio <= c.target ? within : over) += 1;
     }

@@ -15,7 +15,7 @@ struct comparison {
     std::string name;  // one word, as printed in the summary
     std::string ours;  // benchmark names
     std::string peer;
-    double target;     // our median over the peer's, at most
+    double target;     // our median over the peer's, at most; 0: no target, a record only
 };
 
 struct output_check {
