@@ -33,27 +33,32 @@ const std::string &text()
     return t;
 }
 
-// Files live in a directory of their own, removed at exit.
-const std::string &scratch()
+// Files live in a directory of their own, removed at exit. Its name is kept
+// in plain characters, which outlive every destructor run at exit.
+char scratch_dir[] = "/tmp/morvanta_bench_XXXXXX";
+
+void remove_scratch()
 {
-    static const std::string dir = [] {
-        char name[] = "/tmp/morvanta_bench_XXXXXX";
-        if (mkdtemp(name) == nullptr)
+    for (const char *f : {"/source", "/copy", "/dump"})
+        unlink((std::string(scratch_dir) + f).c_str());
+    rmdir(scratch_dir);
+}
+
+const char *scratch()
+{
+    static const bool made = [] {
+        if (mkdtemp(scratch_dir) == nullptr)
             std::abort();
-        std::string d = name;
-        std::atexit([] {
-            for (const char *f : {"/source", "/copy", "/dump"})
-                unlink((scratch() + f).c_str());
-            rmdir(scratch().c_str());
-        });
-        return d;
+        std::atexit(remove_scratch);
+        return true;
     }();
-    return dir;
+    (void)made;
+    return scratch_dir;
 }
 
 std::string path(const char *file)
 {
-    return scratch() + "/" + file;
+    return std::string(scratch()) + "/" + file;
 }
 
 void write_file(const std::string &name, const std::string &bytes)
