@@ -78,6 +78,16 @@ void fill_blanks(char *to, int32_t n)
     copy_few(to, blanks, n);
 }
 
+constexpr char zero_digits[16] = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                  '0', '0', '0', '0', '0', '0', '0', '0'};
+
+void fill_zeros(char *to, int32_t n)
+{
+    for (; n > 16; n -= 16, to += 16)
+        move_piece<16>(to, zero_digits);
+    copy_few(to, zero_digits, n);
+}
+
 // Blanks after the text of a fixed field, the NUL of a terminated one.
 void finish_text(const value_desc *to, char *end, int32_t text_length)
 {
@@ -167,20 +177,20 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
     char *next = out;
     if (negative)
         *next++ = '-';
-    std::memcpy(next, first_digit, static_cast<size_t>(whole_digits));
+    copy_few(next, first_digit, whole_digits);
     next += whole_digits;
     if (places > 0) {
         // Exactly `places` digits after the point, zeros first where the
         // magnitude has fewer.
         *next++ = '.';
         const int32_t leading_zeros = places > digit_count ? places - digit_count : 0;
-        std::memset(next, '0', static_cast<size_t>(leading_zeros));
+        fill_zeros(next, leading_zeros);
         next += leading_zeros;
         const int32_t shown = places - leading_zeros;
-        std::memcpy(next, first_digit + digit_count - shown, static_cast<size_t>(shown));
+        copy_few(next, first_digit + digit_count - shown, shown);
         next += shown;
     }
-    std::memset(next, '0', static_cast<size_t>(zeros));
+    fill_zeros(next, zeros);
     next += zeros;
     finish_text(to, next, text_length);
     return true;
