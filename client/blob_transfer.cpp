@@ -16,6 +16,9 @@ dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle
         return dump_outcome::not_opened;
     }
     std::array<char, BLOB_DUMP_AREA> area;
+    // One lock of the stream for the whole transfer; inside it the bytes
+    // still go one at a time, with the same bytes and errors as fputc.
+    flockfile(file);
     for (;;) {
         uint16_t length = 0;
         tdx__get_segment(status, &blob_handle, &length, static_cast<uint16_t>(area.size()),
@@ -23,8 +26,9 @@ dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle
         if (status[1] != 0 && status[1] != TDX_SEGMENT_GOES_ON)
             break;
         for (uint16_t i = 0; i < length && i < area.size(); ++i)
-            std::fputc(static_cast<unsigned char>(area[i]), file);
+            putc_unlocked(static_cast<unsigned char>(area[i]), file);
     }
+    funlockfile(file);
     const bool ended = status[1] == TDX_END_OF_BLOB;
     if (!ended)
         tdx__print_status(status);
@@ -57,13 +61,16 @@ int32_t load(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FIL
     std::array<char, BLOB_LOAD_AREA> area;
     size_t held = 0;
     bool sent = true;
-    for (int c; sent && (c = std::fgetc(file)) != EOF;) {
+    // One lock of the stream for the whole read, as in dump.
+    flockfile(file);
+    for (int c; sent && (c = getc_unlocked(file)) != EOF;) {
         area[held++] = static_cast<char>(c);
         if (c == '\n' || held == area.size()) {
             sent = send(status, &blob_handle, area.data(), held);
             held = 0;
         }
     }
+    funlockfile(file);
     // A read error is not the end of the file: what was read is not the
     // whole text, so the blob must not pass for complete.
     const bool read_whole_file = sent && !std::ferror(file);

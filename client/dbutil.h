@@ -267,6 +267,38 @@ int32_t BLOB_put(int32_t byte, blob_stream *stream);
    retried. */
 int32_t BLOB_close(blob_stream *stream);
 
+/* A byte at a time without a call per byte. Both helpers work on the record
+   as the routines above leave it, so they mix freely with BLOB_get and
+   BLOB_put on the same stream; stream must come from Bopen or BLOB_open. */
+
+/* Next byte of a read stream as 0..255, or -1, exactly as BLOB_get gives it:
+   taken straight from the buffer while `count` says bytes are left, and from
+   BLOB_get (which fetches the next segment) when the buffer is used up. */
+static inline int32_t BLOB_get_byte(blob_stream *stream)
+{
+    if (stream->count > 0) {
+        --stream->count;
+        return (unsigned char)*stream->next++;
+    }
+    return BLOB_get(stream);
+}
+
+/* Puts the low 8 bits of byte into a write stream's buffer while more than
+   one free place is left, and hands the byte that takes the last place to
+   BLOB_put, which sends the full buffer as one segment. Segments therefore
+   come out buffer-sized; BLOB_close sends the rest. 1 when the byte was
+   stored (and, at the buffer's edge, sent); 0 as BLOB_put fails, the byte
+   then stays stored and BLOB_close may still send it. */
+static inline int32_t BLOB_put_byte(int32_t byte, blob_stream *stream)
+{
+    if (stream->count > 1) {
+        --stream->count;
+        *stream->next++ = (char)(byte & 0xFF);
+        return 1;
+    }
+    return BLOB_put(byte, stream);
+}
+
 /* Asks the core for a blob's total length, number of segments and longest
    segment; each output address may be null. 1 on success; 0 with the status
    printed when the request is refused, 0 silently for a reply that holds an

@@ -8,14 +8,30 @@
 
 #include "xcvt_internal.h"
 
-#if defined(__i386__) && !defined(__SSE2_MATH__)
+#ifdef XCVT_X87
 #include <fpu_control.h>
-#define XCVT_X87 1
 #endif
 
-namespace {
+namespace xcvt_internal {
+
+// Toward zero; values beyond the 32-bit range stop at its ends and NaN
+// gives 0, where a plain conversion would be undefined.
+int32_t truncate_to_long(double x)
+{
+    if (std::isnan(x))
+        return 0;
+    if (x >= 2147483648.0)
+        return INT32_MAX;
+    if (x <= -2147483649.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(x);
+}
+
+}  // namespace xcvt_internal
 
 #ifdef XCVT_X87
+namespace {
+
 using control_word = fpu_control_t;
 
 control_word enter_double_precision()
@@ -31,16 +47,6 @@ void leave_double_precision(control_word saved)
 {
     _FPU_SETCW(saved);
 }
-#else
-using control_word = int;
-
-control_word enter_double_precision()
-{
-    return 0;
-}
-
-void leave_double_precision(control_word) {}
-#endif
 
 }  // namespace
 
@@ -66,15 +72,6 @@ double divided_by_ten(double x, int32_t count)
     const double result = value;
     leave_double_precision(saved);
     return result;
-}
-
-double scaled_by_ten(double x, int32_t power)
-{
-    if (power > 0)
-        return times_ten(x, power);
-    if (power < 0)
-        return divided_by_ten(x, -power);
-    return x;
 }
 
 double next_mantissa(double mantissa, int digit)
@@ -119,17 +116,5 @@ double units_of_day(double value, int32_t day_number)
     return result;
 }
 
-// Toward zero; values beyond the 32-bit range stop at its ends and NaN
-// gives 0, where a plain conversion would be undefined.
-int32_t truncate_to_long(double x)
-{
-    if (std::isnan(x))
-        return 0;
-    if (x >= 2147483648.0)
-        return INT32_MAX;
-    if (x <= -2147483649.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(x);
-}
-
 }  // namespace xcvt_internal
+#endif  // XCVT_X87

@@ -1,5 +1,6 @@
 // Numbers as text: the sign, the digits of the magnitude, and the decimal
 // point or trailing zeros that the source's scale calls for.
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -10,23 +11,128 @@ namespace {
 // A 32-bit magnitude has at most ten digits; the area leaves room to spare.
 constexpr int digit_area_size = 32;
 
+// "00" to "99": the digits are made two at a time.
+constexpr std::array<char, 200> digit_pairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes the decimal digits of magnitude so that they end at `end`; returns
+// how many (at least one).
+int put_digits(uint32_t magnitude, char *end)
+{
+    char *first = end;
+    while (magnitude >= 100) {
+        const uint32_t pair = magnitude % 100u;
+        magnitude /= 100u;
+        first -= 2;
+        std::memcpy(first, &digit_pairs[2 * pair], 2);
+    }
+    if (magnitude >= 10) {
+        first -= 2;
+        std::memcpy(first, &digit_pairs[2 * magnitude], 2);
+    } else {
+        *--first = static_cast<char>('0' + magnitude);
+    }
+    return static_cast<int>(end - first);
+}
+
+// Copies of a few bytes made of fixed-size pieces, which the compiler turns
+// into single moves: for n of 1 to 16, two pieces that may overlap cover
+// exactly the n bytes, and no byte outside them is touched.
+template <size_t width>
+void move_piece(char *to, const char *from)
+{
+    char piece[width];
+    std::memcpy(piece, from, width);
+    std::memcpy(to, piece, width);
+}
+
+void copy_few(char *to, const char *from, int32_t n)
+{
+    if (n >= 8) {
+        move_piece<8>(to, from);
+        move_piece<8>(to + n - 8, from + n - 8);
+    } else if (n >= 4) {
+        move_piece<4>(to, from);
+        move_piece<4>(to + n - 4, from + n - 4);
+    } else if (n >= 2) {
+        move_piece<2>(to, from);
+        move_piece<2>(to + n - 2, from + n - 2);
+    } else if (n == 1) {
+        *to = *from;
+    }
+}
+
+constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                             ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+
+void fill_blanks(char *to, int32_t n)
+{
+    for (; n > 16; n -= 16, to += 16)
+        move_piece<16>(to, blanks);
+    copy_few(to, blanks, n);
+}
+
+constexpr char zero_digits[16] = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                  '0', '0', '0', '0', '0', '0', '0', '0'};
+
+void fill_zeros(char *to, int32_t n)
+{
+    for (; n > 16; n -= 16, to += 16)
+        move_piece<16>(to, zero_digits);
+    copy_few(to, zero_digits, n);
+}
+
+// Blanks after the text of a fixed field, the NUL of a terminated one.
+void finish_text(const value_desc *to, char *end, int32_t text_length)
+{
+    if (to->dtype == dtype_fixed_string) {
+        const int32_t length = to->length;
+        if (text_length < length)
+            fill_blanks(end, length - text_length);
+    } else if (to->dtype == dtype_terminated_string) {
+        *end = '\0';
+    }
+}
+
 bool numeric_to_text(const value_desc *from, const value_desc *to)
 {
     const int32_t scale = from->scale;
     int32_t value = 0;
-    const value_desc as_long{dtype_long_integer, from->scale, 4, 0, &value};
-    if (!xcvt_internal::move_value(from, &as_long))
-        return false;
+    if (from->dtype == dtype_long_integer) {
+        // At its own scale an integer moves into a long unchanged.
+        std::memcpy(&value, from->address, sizeof value);
+    } else if (from->dtype == dtype_short_integer) {
+        int16_t stored;
+        std::memcpy(&stored, from->address, sizeof stored);
+        value = stored;
+    } else if (from->dtype == dtype_double_float || from->dtype == dtype_single_float) {
+        // What a move into a long at the source's own scale gives: the value
+        // rounded half away from zero, with no power of ten applied.
+        double x;
+        if (from->dtype == dtype_single_float) {
+            float stored;
+            std::memcpy(&stored, from->address, sizeof stored);
+            x = stored;
+        } else {
+            std::memcpy(&x, from->address, sizeof x);
+        }
+        value = xcvt_internal::truncate_to_long(xcvt_internal::round_half_away(x));
+    } else {
+        const value_desc as_long{dtype_long_integer, from->scale, 4, 0, &value};
+        if (!xcvt_internal::move_value(from, &as_long))
+            return false;
+    }
 
     const bool negative = value < 0;
     uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     char digits[digit_area_size];
-    int digit_count = 0;
-    do {
-        digits[digit_area_size - 1 - digit_count] = static_cast<char>('0' + magnitude % 10u);
-        magnitude /= 10u;
-        ++digit_count;
-    } while (magnitude != 0);
+    const int digit_count = put_digits(magnitude, digits + digit_area_size);
     const char *first_digit = digits + digit_area_size - digit_count;
 
     const int32_t places = scale < 0 ? -scale : 0;  // digits after the point
@@ -58,24 +164,35 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
         std::memcpy(out, &count, sizeof count);
         out += 2;
     }
+    if (places == 0 && zeros == 0) {
+        // The common case: the sign and the digits, straight into the field.
+        char *next = out;
+        if (negative)
+            *next++ = '-';
+        copy_few(next, first_digit, digit_count);
+        next += digit_count;
+        finish_text(to, next, text_length);
+        return true;
+    }
     char *next = out;
     if (negative)
         *next++ = '-';
-    for (int32_t i = 0; i < whole_digits; ++i)
-        *next++ = first_digit[i];
+    copy_few(next, first_digit, whole_digits);
+    next += whole_digits;
     if (places > 0) {
+        // Exactly `places` digits after the point, zeros first where the
+        // magnitude has fewer.
         *next++ = '.';
-        for (int32_t i = places; i > 0; --i)
-            *next++ = i > digit_count ? '0' : first_digit[digit_count - i];
+        const int32_t leading_zeros = places > digit_count ? places - digit_count : 0;
+        fill_zeros(next, leading_zeros);
+        next += leading_zeros;
+        const int32_t shown = places - leading_zeros;
+        copy_few(next, first_digit + digit_count - shown, shown);
+        next += shown;
     }
-    for (int32_t i = 0; i < zeros; ++i)
-        *next++ = '0';
-    if (to->dtype == dtype_fixed_string) {
-        for (int32_t i = text_length; i < to->length; ++i)
-            *next++ = ' ';
-    } else if (to->dtype == dtype_terminated_string) {
-        *next = '\0';
-    }
+    fill_zeros(next, zeros);
+    next += zeros;
+    finish_text(to, next, text_length);
     return true;
 }
 

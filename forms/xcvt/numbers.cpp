@@ -15,6 +15,11 @@ constexpr bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The largest mantissa whose next step, times ten plus a digit, stays below
+// 2 to the 53rd, where doubles still hold every integer.
+constexpr uint64_t largest_exact_step = ((uint64_t{1} << 53) - 10) / 10;
+static_assert(largest_exact_step * 10 + 9 < (uint64_t{1} << 53));
+
 // The exponent after "e" or "E"; shared by both parsers, which differ only in
 // when a "+" is still allowed.
 bool read_exponent(const char *text, uint16_t length, uint16_t position, bool strict_plus,
@@ -195,7 +200,19 @@ bool read_double(const value_desc *desc, double *result)
 
     char *text = nullptr;
     uint16_t length = 0;
-    read_text(desc, &text, nullptr, 0, &length);
+    if (desc->dtype == dtype_fixed_string) {
+        // A fixed field is its whole storage; no call is needed to say so.
+        text = static_cast<char *>(desc->address);
+        length = desc->length;
+    } else {
+        read_text(desc, &text, nullptr, 0, &length);
+    }
+    // While the mantissa stays below 2 to the 53rd, every step of
+    // mantissa * 10.0 + digit is exact in double precision, so the digits
+    // gather in an integer and the double is formed once, with the same
+    // value; beyond that bound the steps go on in double precision.
+    uint64_t whole = 0;
+    bool exact = true;
     double mantissa = 0.0;
     int16_t fraction_digits = 0;
     bool point = false;
@@ -203,17 +220,26 @@ bool read_double(const value_desc *desc, double *result)
     uint16_t position = 0;
     for (; position < length; ++position) {
         const char c = text[position];
-        if (c == ',')
-            continue;
+        // Digits first: the characters' classes do not overlap, so the order
+        // of the tests changes nothing but the time.
         if (is_digit(c)) {
-            mantissa = next_mantissa(mantissa, c - '0');
+            if (exact && whole <= largest_exact_step) {
+                whole = whole * 10u + static_cast<uint64_t>(c - '0');
+            } else {
+                if (exact)
+                    mantissa = static_cast<double>(whole);
+                exact = false;
+                mantissa = next_mantissa(mantissa, c - '0');
+            }
             if (point)
                 ++fraction_digits;
+        } else if (c == ',') {
+            continue;
         } else if (c == '.' && !point) {
             point = true;
-        } else if (c == '-' && mantissa == 0.0) {
+        } else if (c == '-' && exact && whole == 0) {
             negative = true;  // a repeated "-" is accepted as well
-        } else if (c == '+' && mantissa == 0.0) {
+        } else if (c == '+' && exact && whole == 0) {
             continue;
         } else if (c == 'e' || c == 'E') {
             break;
@@ -224,6 +250,8 @@ bool read_double(const value_desc *desc, double *result)
             return false;
         }
     }
+    if (exact)
+        mantissa = static_cast<double>(whole);
     if (negative)
         mantissa = -mantissa;
     int16_t exponent = 0;

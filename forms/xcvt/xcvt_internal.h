@@ -42,14 +42,65 @@ bool move_number_into_text(const value_desc *from, const value_desc *to);
 bool move_date_into_text(const value_desc *from, const value_desc *to);
 bool move_text_into_date(const value_desc *from, const value_desc *to);
 
-// double_steps.cpp: every floating step of the module, each rounded to double.
+// Every floating step of the module, each rounded to double. The 386's x87
+// unit computes in extended precision, so there the steps live out of line
+// in double_steps.cpp, under double precision control and through memory.
+// Where the floating unit rounds each operation to double by itself (SSE2),
+// the same steps are plain inline arithmetic with the same results bit for
+// bit; the module is built without contraction into fused operations.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#define XCVT_X87 1
 double times_ten(double x, int32_t count);
 double divided_by_ten(double x, int32_t count);
-double scaled_by_ten(double x, int32_t power);  // power > 0 multiplies
 double next_mantissa(double mantissa, int digit);
 double round_half_away(double x);
 double day_fraction(int32_t day_number, int32_t time_of_day);
 double units_of_day(double value, int32_t day_number);
+#else
+inline double times_ten(double x, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        x = x * 10.0;
+    return x;
+}
+
+inline double divided_by_ten(double x, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        x = x / 10.0;
+    return x;
+}
+
+inline double next_mantissa(double mantissa, int digit)
+{
+    return mantissa * 10.0 + static_cast<double>(digit);
+}
+
+inline double round_half_away(double x)
+{
+    return x > 0 ? x + 0.5 : x - 0.5;
+}
+
+inline double day_fraction(int32_t day_number, int32_t time_of_day)
+{
+    return static_cast<double>(day_number) + static_cast<double>(time_of_day) / 864000000.0;
+}
+
+inline double units_of_day(double value, int32_t day_number)
+{
+    return (value - static_cast<double>(day_number)) * 24.0 * 60.0 * 60.0 * 10000.0;
+}
+#endif
+
+inline double scaled_by_ten(double x, int32_t power)  // power > 0 multiplies
+{
+    if (power > 0)
+        return times_ten(x, power);
+    if (power < 0)
+        return divided_by_ten(x, -power);
+    return x;
+}
+
 int32_t truncate_to_long(double x);
 
 }  // namespace xcvt_internal

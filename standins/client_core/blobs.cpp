@@ -9,7 +9,34 @@
 
 namespace {
 
-using Segments = std::vector<std::string>;
+// A blob's bytes lie end to end in one vector, with each segment's end
+// beside them, so that storing a segment allocates nothing but the vectors'
+// occasional growth.
+struct Segments {
+    static constexpr size_t initial_bytes = 64 * 1024;
+    static constexpr size_t initial_segments = 1024;
+    std::vector<char> bytes;
+    std::vector<size_t> ends;
+
+    size_t size() const { return ends.size(); }
+    size_t start_of(size_t index) const { return index == 0 ? 0 : ends[index - 1]; }
+    size_t length_of(size_t index) const { return ends[index] - start_of(index); }
+    const char *data_of(size_t index) const
+    {
+        return bytes.empty() ? "" : bytes.data() + start_of(index);
+    }
+    void append(const char *segment, size_t length)
+    {
+        // Room for a few dozen buffers' worth from the first segment on, so
+        // that a written blob of ordinary size grows without a copy.
+        if (bytes.capacity() == 0) {
+            bytes.reserve(initial_bytes);
+            ends.reserve(initial_segments);
+        }
+        bytes.insert(bytes.end(), segment, segment + length);
+        ends.push_back(bytes.size());
+    }
+};
 
 struct OpenBlob {
     uint64_t id;
@@ -125,11 +152,10 @@ int32_t tdx__get_segment(tdx_status *status, tdx_handle *blob_handle, uint16_t *
     const Segments &segments = blobs[blob->id];
     if (blob->segment >= segments.size())
         return core::set_status(status, TDX_END_OF_BLOB);
-    const std::string &segment = segments[blob->segment];
-    const size_t rest = segment.size() - blob->offset;
+    const size_t rest = segments.length_of(blob->segment) - blob->offset;
     const size_t piece = std::min<size_t>(rest, buffer_size);
     if (piece > 0)
-        std::memcpy(buffer, segment.data() + blob->offset, piece);
+        std::memcpy(buffer, segments.data_of(blob->segment) + blob->offset, piece);
     *length = static_cast<uint16_t>(piece);
     if (piece < rest) {
         blob->offset += piece;
@@ -150,7 +176,7 @@ int32_t tdx__put_segment(tdx_status *status, tdx_handle *blob_handle, uint16_t l
         return core::set_status(status, TDXC_BAD_BLOB_HANDLE);
     if (!blob->writing)
         return core::set_status(status, TDXC_WRONG_DIRECTION);
-    blobs[blob->id].emplace_back(buffer, length);
+    blobs[blob->id].append(buffer, length);
     return core::set_status(status, 0);
 }
 
@@ -176,9 +202,9 @@ int32_t tdx__blob_info(tdx_status *status, tdx_handle *blob_handle, int16_t item
         return core::set_status(status, 0);
     const Segments &segments = blobs[blob->id];
     uint32_t total = 0, longest = 0;
-    for (const std::string &s : segments) {
-        total += static_cast<uint32_t>(s.size());
-        longest = std::max<uint32_t>(longest, static_cast<uint32_t>(s.size()));
+    for (size_t i = 0; i < segments.size(); ++i) {
+        total += static_cast<uint32_t>(segments.length_of(i));
+        longest = std::max<uint32_t>(longest, static_cast<uint32_t>(segments.length_of(i)));
     }
     std::vector<unsigned char> full;
     for (int i = 0; i < item_length && items[i] != TDX_INFO_END; ++i) {
@@ -203,7 +229,7 @@ void tdxc_blob_create(tdx_quad *id, int count, const char *const *segments,
 {
     const uint64_t key = new_blob();
     for (int i = 0; i < count; ++i)
-        blobs[key].emplace_back(segments[i], lengths[i]);
+        blobs[key].append(segments[i], lengths[i]);
     write_id(id, key);
 }
 
@@ -218,8 +244,8 @@ int tdxc_blob_segment(const tdx_quad *id, int index, const char **bytes)
     auto it = blobs.find(key_of(id));
     if (it == blobs.end() || index < 0 || static_cast<size_t>(index) >= it->second.size())
         return -1;
-    *bytes = it->second[static_cast<size_t>(index)].data();
-    return static_cast<int>(it->second[static_cast<size_t>(index)].size());
+    *bytes = it->second.data_of(static_cast<size_t>(index));
+    return static_cast<int>(it->second.length_of(static_cast<size_t>(index)));
 }
 
 int tdxc_blob_count(void)

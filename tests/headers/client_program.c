@@ -35,6 +35,21 @@ int main(void)
 
     check(tdx__attach_database(status, 0, "employees", &db, dpb_length, dpb) == 0, "attach");
     check(db != 0, "handle set");
+    {
+        /* The inline byte helpers, as a C program uses them. */
+        tdx_quad id = {0, 0};
+        blob_stream *w = Bopen(&id, db, 0, "w");
+        blob_stream *r;
+        int i, same = 1;
+        for (i = 0; w != NULL && i < 600; ++i)
+            same = same && BLOB_put_byte(i, w) == 1;
+        check(w != NULL && same && BLOB_close(w) == 1, "bytes written from C");
+        r = Bopen(&id, db, 0, "r");
+        for (i = 0; r != NULL && i < 600; ++i)
+            same = same && BLOB_get_byte(r) == (i & 0xFF);
+        check(r != NULL && same && BLOB_get_byte(r) == -1 && BLOB_close(r) == 1,
+              "bytes read back from C");
+    }
     check(tdx__detach_database(status, &db) == 0, "detach");
     tdx__free(dpb);
     tdx__free(events);
