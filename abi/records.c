@@ -43,10 +43,6 @@ int main(void)
     FIELD(value_desc, sub_type);
     FIELD(value_desc, address);
 
-    RECORD(dtype_name);
-    FIELD(dtype_name, code);
-    FIELD(dtype_name, name);
-
     printf("record tdx_status size %u\n", (unsigned)sizeof(tdx_status));
     printf("record tdx_handle size %u\n", (unsigned)sizeof(tdx_handle));
     printf("record functions_address size %u\n", (unsigned)sizeof(functions_address));

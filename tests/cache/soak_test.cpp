@@ -24,7 +24,8 @@ using namespace testing_support;
 // smaller and resident memory is not compared; descriptors still are. Under
 // AddressSanitizer freed blocks stay in its quarantine, resident by design,
 // so memory is not compared there either.
-const bool emulated = std::string(TEST_EMULATOR).size() > 0;
+const char *const emulator_words[] = TEST_EMULATOR;
+const bool emulated = emulator_words[0] != nullptr;
 #ifdef __SANITIZE_ADDRESS__
 const bool memory_comparable = false;
 #else
