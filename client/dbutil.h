@@ -345,7 +345,7 @@ int32_t tdx__edit(const char *file_name, int32_t unused);
 #define VERSION_LINE_AREA       128   /* each line, zero byte included; longer lines are cut */
 #define VERSION_FIRST_REPLY       256 /* reply area of the first request (on the stack) */
 #define VERSION_REPLY_GROWTH     1024 /* each retry's area is this much larger */
-#define VERSION_LARGEST_REPLY   32767 /* the info call takes the area length as int16_t */
+#define VERSION_LARGEST_REPLY   65535 /* the area length is an unsigned 16-bit count */
 #define VERSION_ODS_REPLY          16 /* reply area of the on-disk structure query */
 #define IMPLEMENTATION_UNKNOWN "**unknown**"
 
