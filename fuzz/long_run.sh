@@ -26,7 +26,7 @@ for name in "$@"; do
   work="$out/$name"
   mkdir -p "$work" "$out/$name.findings"
   nice -n 15 "$bin" -runs="$runs" -max_total_time="$seconds" -timeout="$timeout" \
-    -print_final_stats=1 -artifact_prefix="$out/$name.findings/" \
+    -report_slow_units="$timeout" -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$out/$name.findings/" \
     "$work" "$seeds" >"$out/$name.log" 2>&1
   status=$?
   nice -n 15 "$bin" -merge=1 "$seeds" "$work" >"$out/$name.merge.log" 2>&1
@@ -34,7 +34,9 @@ for name in "$@"; do
   last=$(grep -E '^#[0-9]+' "$out/$name.log" | tail -1)
   cov=$(sed -nE 's/.* cov: ([0-9]+).*/\1/p' <<<"$last")
   ft=$(sed -nE 's/.* ft: ([0-9]+).*/\1/p' <<<"$last")
-  findings=$(find "$out/$name.findings" -type f | wc -l)
-  echo "$name executions=${execs:-?} cov=${cov:-?} ft=${ft:-?} findings=$findings exit=$status" \
+  # Slow units are reports of a starved run, not findings; they are listed apart.
+  findings=$(find "$out/$name.findings" -type f ! -name 'slow-unit-*' | wc -l)
+  slow=$(find "$out/$name.findings" -type f -name 'slow-unit-*' | wc -l)
+  echo "$name executions=${execs:-?} cov=${cov:-?} ft=${ft:-?} findings=$findings slow_units=$slow exit=$status" \
     | tee -a "$out/summary"
 done
