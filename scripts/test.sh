@@ -4,7 +4,9 @@
 #   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers, run
 #            through qemu-i386)
 #   sanitize AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on
-# Usage: scripts/test.sh [native|m32|sanitize ...]   (default: all of them)
+#   fuzz     every fuzz target coverage-guided (clang-14, libFuzzer, ASan +
+#            UBSan) for FUZZ_SECONDS each (default 20); each target is one test
+# Usage: scripts/test.sh [native|m32|sanitize|fuzz ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -14,7 +16,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize fuzz)
 
 passed=0
 failed=0
@@ -55,6 +57,46 @@ run_build() {
   count_ctest "$dir.test.log"
 }
 
+# run_fuzz: builds the fuzz targets with libFuzzer in build/fuzz and runs each
+# from its seed corpus (into a scratch corpus, so the repository's stays as it
+# is) for FUZZ_SECONDS. Any finding fails the target; it is left in
+# build/fuzz-findings/.
+run_fuzz() {
+  local dir="$top/build/fuzz"
+  local seconds=${FUZZ_SECONDS:-20}
+  local flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g"
+  local link="-fsanitize=address,undefined"
+  echo "=== fuzz build ==="
+  if ! CC=clang-14 CXX=clang++-14 cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DMORVANTA_LIBFUZZER=ON -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+      -DCMAKE_EXE_LINKER_FLAGS="$link" -DCMAKE_SHARED_LINKER_FLAGS="$link" \
+      -DCMAKE_MODULE_LINKER_FLAGS="$link" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"; count_step 1; return
+  fi
+  if ! cmake --build "$dir" -j "$jobs" --target fuzz_targets >"$dir.build.log" 2>&1; then
+    cat "$dir.build.log"; count_step 1; return
+  fi
+  local findings="$top/build/fuzz-findings"
+  mkdir -p "$findings"
+  local target name scratch status
+  for target in "$dir"/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=${target##*/fuzz_}
+    scratch=$(mktemp -d)
+    TDX_LOG_FILE=/dev/null "$target" -max_total_time="$seconds" -timeout=60 -close_fd_mask=1 \
+      -print_final_stats=1 -artifact_prefix="$findings/$name-" \
+      "$scratch" "$top/fuzz/corpus/$name" >"$findings/$name.log" 2>&1
+    status=$?
+    rm -rf "$scratch"
+    if [ "$status" -eq 0 ]; then
+      echo "fuzz $name: $(grep -E '^#[0-9]+' "$findings/$name.log" | tail -1 | tr -s ' \t' ' ' | cut -d' ' -f1-8)"
+    else
+      echo "fuzz $name: FAILED (exit $status)"; tail -n 40 "$findings/$name.log"
+    fi
+    count_step "$status"
+  done
+}
+
 for build in "${builds[@]}"; do
   mkdir -p "$top/build"
   case $build in
@@ -74,8 +116,10 @@ for build in "${builds[@]}"; do
         -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" -DCMAKE_Fortran_FLAGS="$san" \
         -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" \
         -DCMAKE_MODULE_LINKER_FLAGS="$san" ;;
+    fuzz)
+      run_fuzz ;;
     *)
-      echo "unknown build: $build (native, m32 or sanitize)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize or fuzz)" >&2; exit 2 ;;
   esac
 done
 
