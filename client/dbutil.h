@@ -356,7 +356,8 @@ typedef void (*tdx_version_callback)(void *argument, const char *line);
    goes to the standard output after a tab and with a newline. 0 when the whole
    report was handed out; 1 when it stopped (request refused, no memory, a
    reply that holds an unexpected item, lacks item 11 or 12, runs past its
-   area, or still does not fit 32000 bytes); lines already handed out stay. */
+   area, or still does not fit 64768 bytes, the largest area a 16-bit length
+   holds); lines already handed out stay. */
 int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback routine, void *argument);
 
 /* Writes the names of an implementation code and a class code, each cut to
