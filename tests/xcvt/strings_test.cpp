@@ -93,7 +93,8 @@ TEST(GetString, VaryingSourceIsReadWithinItsLength)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.bytes.size());
         auto *storage = static_cast<unsigned char *>(std::malloc(c.bytes.size() + (c.bytes.empty() ? 1 : 0)));
-        std::memcpy(storage, c.bytes.data(), c.bytes.size());
+        if (!c.bytes.empty())
+            std::memcpy(storage, c.bytes.data(), c.bytes.size());
         const value_desc source{dtype_varying_string, 0, static_cast<uint16_t>(c.bytes.size()), 0, storage};
         char *text = nullptr;
         const uint16_t length = XCVT_get_string(&source, &text, nullptr, 0);
