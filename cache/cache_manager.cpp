@@ -13,6 +13,7 @@
 //   cache -svc_re IN OUT ERR [args]
 #include <array>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,13 +31,27 @@ constexpr std::array<char, 2> cache_dpb{1, 49};
 
 constexpr std::array<const char *, 4> subsystems{"REMINT", "CSI", "TDXSHR5", "PIPE5"};
 
-// Moves descriptor `from` onto the standard descriptor `to` unless it already is.
-void hand_over(long from, int to)
+// Reads a descriptor number as atol does on the Intel 386, where long has 32
+// bits: a number beyond that range saturates. Cut to 32 bits on a wider
+// machine instead, 4294967296 would become descriptor 0.
+int32_t descriptor_number(const char *text)
+{
+    const long number = std::strtol(text, nullptr, 10);
+    if (number > INT32_MAX)
+        return INT32_MAX;
+    if (number < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int32_t>(number);
+}
+
+// Moves descriptor `from` onto the standard descriptor `to` unless it already
+// is. A number that names no descriptor makes dup2 and close fail, harmlessly.
+void hand_over(int32_t from, int to)
 {
     if (from == to)
         return;
-    dup2(static_cast<int>(from), to);
-    close(static_cast<int>(from));
+    dup2(from, to);
+    close(from);
 }
 
 void print_version_and_exit()
@@ -83,9 +98,9 @@ int main(int argc, char **argv)
         args += 1;
         count -= 1;
     } else if (count >= 4 && std::strcmp(args[0], "-svc_re") == 0) {
-        hand_over(std::atol(args[1]), 0);
-        hand_over(std::atol(args[2]), 1);
-        hand_over(std::atol(args[3]), 2);
+        hand_over(descriptor_number(args[1]), 0);
+        hand_over(descriptor_number(args[2]), 1);
+        hand_over(descriptor_number(args[3]), 2);
         args += 4;
         count -= 4;
     }

@@ -381,7 +381,7 @@ int32_t tdx__edit(const char *file_name, int32_t unused);
 #define VERSION_LINE_AREA       128   /* each line, zero byte included; longer lines are cut */
 #define VERSION_FIRST_REPLY       256 /* reply area of the first request (on the stack) */
 #define VERSION_REPLY_GROWTH     1024 /* each retry's area is this much larger */
-#define VERSION_LARGEST_REPLY   32767 /* the info call takes the area length as int16_t */
+#define VERSION_LARGEST_REPLY   65535 /* the area length is an unsigned 16-bit count */
 #define VERSION_ODS_REPLY          16 /* reply area of the on-disk structure query */
 #define IMPLEMENTATION_UNKNOWN "**unknown**"
 
@@ -392,7 +392,8 @@ typedef void (*tdx_version_callback)(void *argument, const char *line);
    goes to the standard output after a tab and with a newline. 0 when the whole
    report was handed out; 1 when it stopped (request refused, no memory, a
    reply that holds an unexpected item, lacks item 11 or 12, runs past its
-   area, or still does not fit 32000 bytes); lines already handed out stay. */
+   area, or still does not fit 64768 bytes, the largest area a 16-bit length
+   holds); lines already handed out stay. */
 int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback routine, void *argument);
 
 /* Writes the names of an implementation code and a class code, each cut to

@@ -16,7 +16,16 @@ constexpr std::array<unsigned char, 3> ods_info{TDX_INFO_ODS_VERSION, TDX_INFO_O
                                                 TDX_INFO_END};
 constexpr size_t clump_header = 3;  // item byte and 2-byte length
 
-static_assert(VERSION_FIRST_REPLY + VERSION_REPLY_GROWTH * 31 <= VERSION_LARGEST_REPLY);
+// The area grows to 64768 bytes, the last size below the 16-bit limit.
+static_assert(VERSION_FIRST_REPLY + VERSION_REPLY_GROWTH * 63 <= VERSION_LARGEST_REPLY);
+static_assert(VERSION_FIRST_REPLY + VERSION_REPLY_GROWTH * 64 > VERSION_LARGEST_REPLY);
+
+// The info call's prototype takes the length as int16_t; the core reads the
+// bit pattern as an unsigned count, so areas above 32767 bytes pass whole.
+int16_t area_length_word(int32_t length)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(length));
+}
 
 // Hands a line to the caller's routine, or to the standard output.
 struct Printer {
@@ -136,7 +145,7 @@ extern "C" int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback rout
     for (;;) {
         tdx_status status[TDX_STATUS_LENGTH] = {};
         if (mvt_database_info(status, db_handle, static_cast<int16_t>(info.size()), info.data(),
-                              static_cast<int16_t>(reply_length), reply) != 0) {
+                              area_length_word(reply_length), reply) != 0) {
             release(reply, own_area.data());
             return 1;
         }
@@ -145,7 +154,9 @@ extern "C" int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback rout
         if (walk == Walk::complete)
             break;
         release(reply, own_area.data());
-        // A larger area could not be described to the info call.
+        // A larger area could not be described to the info call: a reply
+        // still cut at the largest area is not printed in part; the report
+        // fails as for any other unusable reply.
         if (walk == Walk::unusable || reply_length + VERSION_REPLY_GROWTH > VERSION_LARGEST_REPLY)
             return 1;
         reply_length += VERSION_REPLY_GROWTH;

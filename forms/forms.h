@@ -73,9 +73,10 @@ void tdx__encode_date(const struct tm *time, internal_date *date);
 void tdx__decode_date(const internal_date *date, struct tm *time);
 
 /* Any value as text: the result is its length, *text_out its first character.
-   Text kinds are returned in place. Other kinds are moved into `buffer`, a
-   varying string of buffer_length bytes (count included) that the caller
-   owns; failures are those of XCVT_move. */
+   Text kinds are returned in place; a varying string yields at most its
+   length - 2 bytes whatever its count says (none below length 2). Other
+   kinds are moved into `buffer`, a varying string of buffer_length bytes
+   (count included) that the caller owns; failures are those of XCVT_move. */
 uint16_t XCVT_get_string(const value_desc *desc, char **text_out, char *buffer,
                          uint16_t buffer_length);
 /* Parses `length` bytes as a decimal number: *value_out gets the mantissa,
@@ -178,7 +179,8 @@ int32_t norix__suspend_window_(void *arg1);
  * deeper, each non-zero special attribute (asked of NORIX_get_attribute_value)
  * and each attribute node; a sub-object is printed four blanks deeper than
  * its parent. An object met again inside its own subtree is shown by its
- * header line only. A null object prints nothing. Changes nothing.
+ * header line only; a node list whose next pointers lead back ends at its
+ * first repeated node. A null object prints nothing. Changes nothing.
  */
 void NORIX_print(const void *object, uint16_t indent);
 

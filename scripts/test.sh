@@ -10,7 +10,9 @@
 #            through qemu-s390x)
 #   valgrind the native build's tests again under valgrind memcheck (any
 #            memory error or leak fails the test; scripts/valgrind.cmake)
-# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind ...]   (default: all of them)
+#   fuzz     every fuzz target coverage-guided (clang-14, libFuzzer, ASan +
+#            UBSan) for FUZZ_SECONDS each (default 20); each target is one test
+# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -20,7 +22,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz)
 
 passed=0
 failed=0
@@ -59,6 +61,46 @@ run_build() {
   fi
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 120 2>&1 | tee "$dir.test.log"
   count_ctest "$dir.test.log"
+}
+
+# run_fuzz: builds the fuzz targets with libFuzzer in build/fuzz and runs each
+# from its seed corpus (into a scratch corpus, so the repository's stays as it
+# is) for FUZZ_SECONDS. Any finding fails the target; it is left in
+# build/fuzz-findings/.
+run_fuzz() {
+  local dir="$top/build/fuzz"
+  local seconds=${FUZZ_SECONDS:-20}
+  local flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g"
+  local link="-fsanitize=address,undefined"
+  echo "=== fuzz build ==="
+  if ! CC=clang-14 CXX=clang++-14 cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DMORVANTA_LIBFUZZER=ON -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+      -DCMAKE_EXE_LINKER_FLAGS="$link" -DCMAKE_SHARED_LINKER_FLAGS="$link" \
+      -DCMAKE_MODULE_LINKER_FLAGS="$link" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"; count_step 1; return
+  fi
+  if ! cmake --build "$dir" -j "$jobs" --target fuzz_targets >"$dir.build.log" 2>&1; then
+    cat "$dir.build.log"; count_step 1; return
+  fi
+  local findings="$top/build/fuzz-findings"
+  mkdir -p "$findings"
+  local target name scratch status
+  for target in "$dir"/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=${target##*/fuzz_}
+    scratch=$(mktemp -d)
+    TDX_LOG_FILE=/dev/null "$target" -max_total_time="$seconds" -timeout=60 -close_fd_mask=1 \
+      -print_final_stats=1 -artifact_prefix="$findings/$name-" \
+      "$scratch" "$top/fuzz/corpus/$name" >"$findings/$name.log" 2>&1
+    status=$?
+    rm -rf "$scratch"
+    if [ "$status" -eq 0 ]; then
+      echo "fuzz $name: $(grep -E '^#[0-9]+' "$findings/$name.log" | tail -1 | tr -s ' \t' ' ' | cut -d' ' -f1-8)"
+    else
+      echo "fuzz $name: FAILED (exit $status)"; tail -n 40 "$findings/$name.log"
+    fi
+    count_step "$status"
+  done
 }
 
 for build in "${builds[@]}"; do
@@ -104,8 +146,10 @@ for build in "${builds[@]}"; do
         # Defects in a test that passes by its output alone fail the run too.
         grep -q '^memcheck defects: 0$' "$top/build/valgrind.test.log"; count_step $?
       fi ;;
+    fuzz)
+      run_fuzz ;;
     *)
-      echo "unknown build: $build (native, m32, sanitize, arm64, s390x or valgrind)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind or fuzz)" >&2; exit 2 ;;
   esac
 done
 

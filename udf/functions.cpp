@@ -61,6 +61,9 @@ char *copy_cut(const char *name, char *out, const char *end)
 extern "C" __attribute__((visibility("default"))) functions_address
 FUNCTIONS_entrypoint(const char *module, const char *entrypoint)
 {
+    // The engine may ask with a name it does not have: no name, no function.
+    if (module == nullptr || entrypoint == nullptr)
+        return nullptr;
     char work[work_area];
     const char *const end = work + sizeof work;
     char *const entry_cut = copy_cut(module, work, end);

@@ -19,8 +19,8 @@ typedef void (*functions_address)(void);
 /* Looks a function up by module and entry-point name, each cut at its first
    blank (so blank-filled names match). Names are compared exactly and
    case-sensitively. Returns null when the module holds no such function, and
-   also when the two cut names with their terminators would not fit the
-   128-byte work area (no function has such long names). */
+   also for a null name and when the two cut names with their terminators
+   would not fit the 128-byte work area (no function has such long names). */
 functions_address FUNCTIONS_entrypoint(const char *module, const char *entrypoint);
 
 #ifdef __cplusplus

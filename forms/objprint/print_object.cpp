@@ -87,6 +87,37 @@ void print_special_attributes(const object_record *object, uint32_t indent)
 
 void print_object(const object_record *object, uint32_t indent, const ancestor *path);
 
+// The number of distinct nodes in a list: up to its null, or, when its next
+// pointers lead back into it, up to its first repeated node. Found with two
+// walkers at different speeds, so a list of any length needs no memory.
+size_t distinct_nodes(const attribute_node *first)
+{
+    const attribute_node *slow = first;
+    const attribute_node *fast = first;
+    for (;;) {
+        if (fast == nullptr || fast->next == nullptr) {
+            size_t count = 0;
+            for (const attribute_node *node = first; node != nullptr; node = node->next)
+                ++count;
+            return count;
+        }
+        slow = slow->next;
+        fast = fast->next->next;
+        if (slow == fast)
+            break;
+    }
+    // The walkers met inside the loop. Walkers one step apart per move, from
+    // the first node and from the meeting node, meet again where it starts.
+    const attribute_node *loop_start = first;
+    size_t before_loop = 0;
+    for (; loop_start != fast; loop_start = loop_start->next, fast = fast->next)
+        ++before_loop;
+    size_t loop_length = 1;
+    for (const attribute_node *node = loop_start->next; node != loop_start; node = node->next)
+        ++loop_length;
+    return before_loop + loop_length;
+}
+
 // The name has been written; this writes the rest of the node's line, and for
 // an object value the object itself.
 void print_node_value(const attribute_node *node, uint32_t indent, const ancestor *path)
@@ -126,7 +157,9 @@ void print_object(const object_record *object, uint32_t indent, const ancestor *
     const ancestor here{object, path};
     const uint32_t inner = indent + 2;
     print_special_attributes(object, inner);
-    for (const attribute_node *node = object->attributes; node != nullptr; node = node->next) {
+    // A list whose next pointers lead back ends at its first repeated node.
+    size_t remaining = distinct_nodes(object->attributes);
+    for (const attribute_node *node = object->attributes; remaining > 0; node = node->next, --remaining) {
         write_blanks(inner);
         std::printf("%s", attribute_name(node->attribute));
         print_node_value(node, inner, &here);

@@ -40,10 +40,21 @@ bool read_text(const value_desc *desc, char **text, char *buffer, uint16_t buffe
         *length = nul ? static_cast<uint16_t>(static_cast<const char *>(nul) - address) : limit;
         return true;
     }
-    case dtype_varying_string:
+    case dtype_varying_string: {
+        // The count comes from the field's own bytes: a count beyond the
+        // buffer is cut to it, and a buffer with no room for the count holds
+        // no text (nor is a count read from it).
+        if (desc->length < count_width) {
+            *text = address;
+            *length = 0;
+            return true;
+        }
+        const uint16_t room = desc->length - count_width;
+        const uint16_t count = stored_count(address);
         *text = address + count_width;
-        *length = stored_count(address);
+        *length = count < room ? count : room;
         return true;
+    }
     default:
         break;
     }

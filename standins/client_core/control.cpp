@@ -37,13 +37,13 @@ bool should_fail(tdxc_op op)
     return true;
 }
 
-bool take_scripted_info(unsigned char *reply, int16_t reply_length)
+bool take_scripted_info(unsigned char *reply, uint16_t reply_length)
 {
     if (scripted_times == 0)
         return false;
     if (scripted_times > 0)
         --scripted_times;
-    const size_t room = reply_length > 0 ? static_cast<size_t>(reply_length) : 0;
+    const size_t room = reply_length;
     const size_t n = scripted_reply.size() < room ? scripted_reply.size() : room;
     if (n > 0)
         std::memcpy(reply, scripted_reply.data(), n);

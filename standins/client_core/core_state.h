@@ -14,7 +14,7 @@ int32_t set_status(tdx_status *status, int32_t code);
 // Appends one line to the file named by TDX_TRACE, if set.
 void trace(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
-// Writes one line to the log (TDX_LOG_FILE or standard error) and keeps it.
+// Writes one line to the log (TDX_LOG_FILE, else nowhere) and keeps it.
 void write_log(const char *text);
 
 // The readable message of a status code.
@@ -23,12 +23,15 @@ const char *message_of(int32_t code);
 // Whether the handle names an attached database.
 bool database_attached(tdx_handle handle);
 
+// Reply areas are unsigned 16-bit counts: the info calls' int16_t length is
+// read as its bit pattern, so an area above 32767 bytes is used whole.
+
 // Takes the scripted info reply if one is pending; false when there is none.
-bool take_scripted_info(unsigned char *reply, int16_t reply_length);
+bool take_scripted_info(unsigned char *reply, uint16_t reply_length);
 
 // Writes clumps built in `full` into the reply area, cutting with item 2.
 void put_reply(const unsigned char *full, int full_length, unsigned char *reply,
-               int16_t reply_length);
+               uint16_t reply_length);
 
 void reset_blobs();
 void reset_databases();

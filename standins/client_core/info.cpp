@@ -63,11 +63,11 @@ Bytes value_of(unsigned char item)
 namespace core {
 
 void put_reply(const unsigned char *full, int full_length, unsigned char *reply,
-               int16_t reply_length)
+               uint16_t reply_length)
 {
-    if (reply_length <= 0)
+    if (reply_length == 0)
         return;
-    if (full_length <= reply_length) {
+    if (full_length <= static_cast<int>(reply_length)) {
         std::memcpy(reply, full, static_cast<size_t>(full_length));
         return;
     }
@@ -75,7 +75,7 @@ void put_reply(const unsigned char *full, int full_length, unsigned char *reply,
     int kept = 0;
     while (kept < full_length && full[kept] != TDX_INFO_END) {
         const int clump = 3 + (full[kept + 1] | (full[kept + 2] << 8));
-        if (kept + clump + 1 > reply_length)
+        if (kept + clump + 1 > static_cast<int>(reply_length))
             break;
         kept += clump;
     }
@@ -93,7 +93,8 @@ extern "C" int32_t mvt_database_info(tdx_status *status, tdx_handle *db_handle,
         return core::set_status(status, TDXC_INFO_REFUSED);
     if (!core::database_attached(*db_handle))
         return core::set_status(status, TDXC_BAD_DB_HANDLE);
-    if (core::take_scripted_info(reply, reply_length))
+    const auto area = static_cast<uint16_t>(reply_length);
+    if (core::take_scripted_info(reply, area))
         return core::set_status(status, 0);
     Bytes full;
     for (int i = 0; i < item_length && items[i] != TDX_INFO_END; ++i) {
@@ -104,6 +105,6 @@ extern "C" int32_t mvt_database_info(tdx_status *status, tdx_handle *db_handle,
         add_clump(full, item, value);
     }
     full.push_back(TDX_INFO_END);
-    core::put_reply(full.data(), static_cast<int>(full.size()), reply, reply_length);
+    core::put_reply(full.data(), static_cast<int>(full.size()), reply, area);
     return core::set_status(status, 0);
 }

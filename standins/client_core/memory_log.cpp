@@ -53,10 +53,11 @@ void write_log(const char *text)
         last_log.clear();
         return;
     }
+    // Without TDX_LOG_FILE the line is only kept (tdxc_last_log): written to
+    // standard error it would mix into the output of the programs and fuzz
+    // runs that use the core.
     last_log = text;
-    const std::string line = std::string("tdxlib: ") + text + "\n";
-    if (!append_to_env_file("TDX_LOG_FILE", line))
-        std::fputs(line.c_str(), stderr);
+    append_to_env_file("TDX_LOG_FILE", std::string("tdxlib: ") + text + "\n");
 }
 
 }  // namespace core

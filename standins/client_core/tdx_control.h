@@ -5,7 +5,8 @@
  * stand-in core, to script its info replies and to seed and inspect the
  * in-memory blobs. Process-level tests of the cache program use the
  * environment instead:
- *   TDX_LOG_FILE       the core's log goes to this file (else standard error)
+ *   TDX_LOG_FILE       the core's log goes to this file (else it is only kept
+ *                      for tdxc_last_log)
  *   TDX_TRACE          a line per attach, detach, print, log and disable call
  *                      is appended to this file
  *   TDX_ATTACH_SCRIPT  comma-separated results of successive attaches:

@@ -6,6 +6,8 @@
 // The function is called the way the engine calls the sample function: a
 // 32-bit value and a result area. The area is printed between brackets up to
 // its terminator, or up to the guard when the function wrote none.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,9 +17,22 @@
 namespace {
 
 using EntryPoint = void *(*)(const char *, const char *);
-using Function = int (*)(int, char *);
+using Function = int32_t (*)(int32_t, char *);
 
 constexpr size_t result_area = 64;
+
+// The function takes a 32-bit value: text that is not a whole decimal number
+// in that range is refused rather than cut to 32 bits.
+bool read_value(const char *text, int32_t *value)
+{
+    errno = 0;
+    char *end = nullptr;
+    const long long number = std::strtoll(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || number < INT32_MIN || number > INT32_MAX)
+        return false;
+    *value = static_cast<int32_t>(number);
+    return true;
+}
 
 }  // namespace
 
@@ -46,7 +61,12 @@ int main(int argc, char **argv)
     char area[result_area + 1];
     std::memset(area, '#', sizeof area);
     area[result_area] = '\0';
-    const int status = function(static_cast<int>(std::strtol(argv[4], nullptr, 10)), area);
+    int32_t value = 0;
+    if (!read_value(argv[4], &value)) {
+        std::fprintf(stderr, "engine: %s is not a 32-bit integer\n", argv[4]);
+        return 2;
+    }
+    const int status = function(value, area);
     std::printf("result %d [%s]\n", status, area);
     return 0;
 }

@@ -235,6 +235,29 @@ TEST(Server, RedirectedOutputCarriesTheMessages)
     ::unlink(out.c_str());
 }
 
+// Numbers beyond 32 bits name no descriptor, as on the Intel 386 where atol
+// saturates: nothing is duplicated onto or closed among the standard ones.
+TEST(Server, NumbersBeyondThirtyTwoBitsLeaveTheStandardDescriptors)
+{
+    const std::string err = temp_path("err");
+    CacheRun run({"-svc_re", "4294967296", "4294967297", "-4294967294", "db"}, "", [&] {
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT, 0600), 2);
+    });
+    ASSERT_TRUE(run.serving());
+    EXPECT_EQ(link_of(run.child.pid, 0), "/dev/null");
+    EXPECT_EQ(link_of(run.child.pid, 1), run.child.out_path);
+    EXPECT_EQ(link_of(run.child.pid, 2), err);
+    ::unlink(err.c_str());
+
+    // Cut to 32 bits, these closed standard output and printed nothing.
+    CacheRun version({"-svc_re", "0", "4294967297", "2", "-z"}, "");
+    const Exit exit = version.finish();
+    ASSERT_TRUE(exit.exited);
+    EXPECT_EQ(exit.status, 0);
+    EXPECT_EQ(version.out(), version_line);
+}
+
 TEST(Server, WarnsWhenItCannotBecomeSuperuserAndGoesOn)
 {
     const bool root = ::geteuid() == 0;

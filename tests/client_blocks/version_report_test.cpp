@@ -216,6 +216,9 @@ TEST_F(VersionReport, TruncationMarkLengthIsReadInsideTheArea)
     }
 }
 
+// The area's length is an unsigned 16-bit count: it grows by 1024 bytes up
+// to 64768, the last size that fits; a reply still cut then fails the report
+// with nothing printed and no area left allocated.
 TEST_F(VersionReport, EndlessTruncationEndsAtTheLargestArea)
 {
     script({TDX_INFO_TRUNCATED}, -1);
@@ -223,10 +226,22 @@ TEST_F(VersionReport, EndlessTruncationEndsAtTheLargestArea)
     EXPECT_EQ(report(&lines), 1);
     EXPECT_TRUE(lines.empty());
     std::vector<int32_t> areas;
-    for (int32_t area = 1280; area <= 32000; area += 1024)
+    for (int32_t area = 1280; area <= 64768; area += 1024)
         areas.push_back(area);
     EXPECT_EQ(allocation_recorder::sizes(), areas);
-    EXPECT_EQ(tdxc_calls(TDXC_INFO), 32);
+    EXPECT_EQ(tdxc_calls(TDXC_INFO), 64);
+}
+
+// Areas above 32767 bytes reach the core whole: after 32 cut replies the
+// 33024-byte area takes the core's own complete reply.
+TEST_F(VersionReport, AreasBeyondSignedSixteenBitsAreUsed)
+{
+    script({TDX_INFO_TRUNCATED}, 32);
+    Lines lines;
+    EXPECT_EQ(report(&lines), 0);
+    EXPECT_EQ(lines, (Lines{router_line, engine_line, ods_line}));
+    ASSERT_EQ(allocation_recorder::sizes().size(), 32u);
+    EXPECT_EQ(allocation_recorder::sizes().back(), 33024);
 }
 
 TEST_F(VersionReport, FailuresEndTheReportWithOne)

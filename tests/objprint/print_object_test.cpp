@@ -264,6 +264,35 @@ TEST_F(PrintObject, ObjectSharedBySiblingsIsPrintedInFullEachTime)
                                  "  att_prototype\n" + shared_text);
 }
 
+// A list whose next pointers lead back is printed up to its first repeated
+// node, once each, and the object's printing ends there.
+TEST_F(PrintObject, NodeListThatLoopsBackEndsAtItsFirstRepeatedNode)
+{
+    const struct {
+        const char *what;
+        std::size_t nodes;
+        std::size_t loops_back_to;
+    } cases[] = {
+        {"node onto itself", 1, 0},
+        {"last onto first", 3, 0},
+        {"last onto the middle", 4, 2},
+        {"last onto itself", 3, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        form_object object{};
+        std::vector<form_attribute> nodes;
+        std::string expected = address(&object) + " object (0)\n";
+        for (std::size_t i = 0; i < c.nodes; ++i) {
+            nodes.push_back(integer_node(32, static_cast<int32_t>(i)));
+            expected += "  att_tag = " + std::to_string(i) + "\n";
+        }
+        link(object, nodes);
+        nodes.back().next = &nodes[c.loops_back_to];
+        EXPECT_EQ(printed(&object, 0), expected);
+    }
+}
+
 TEST_F(PrintObject, NullPointersPrintNothingForWhatIsNotThere)
 {
     EXPECT_EQ(printed(nullptr, 4), "");

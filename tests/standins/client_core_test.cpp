@@ -1,8 +1,12 @@
 // The stand-in client core behaves as the client library relies on.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <unistd.h>
 
 #include "tdx_control.h"
 
@@ -113,6 +117,28 @@ TEST_F(Core, InjectedFaultsHitTheNthCall)
     tdx__free(third);
     EXPECT_EQ(tdxc_live_blocks(), 0);
     EXPECT_EQ(tdxc_calls(TDXC_ALLOC), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// Without TDX_LOG_FILE the log line is kept but written nowhere: on standard
+// error it would mix into the output of the programs and fuzz runs.
+TEST_F(Core, LogWithoutAFileStaysOffStandardError)
+{
+    ::unsetenv("TDX_LOG_FILE");
+    std::fflush(stderr);
+    FILE *sink = std::tmpfile();
+    const int saved = ::dup(2);
+    ::dup2(::fileno(sink), 2);
+    tdx__log("mvt_extend_dpb: out of memory");
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    EXPECT_EQ(std::ftell(sink), 0);
+    std::fclose(sink);
+    EXPECT_STREQ(tdxc_last_log(), "mvt_extend_dpb: out of memory");
 }
 
 }  // namespace

@@ -106,6 +106,13 @@ TEST_F(Module, FindsTheSampleByCutNames)
     }
 }
 
+TEST_F(Module, NullNamesFindNothing)
+{
+    EXPECT_EQ(lookup(nullptr, "test_function"), nullptr);
+    EXPECT_EQ(lookup("test_module", nullptr), nullptr);
+    EXPECT_EQ(lookup(nullptr, nullptr), nullptr);
+}
+
 TEST_F(Module, SampleFillsItsTwentyCharacters)
 {
     struct Case {
@@ -141,6 +148,12 @@ TEST(Engine, LoadsTheModuleAndCallsTheSample)
          "result 0 [42 is a number      " + std::string(44, '#') + "]\n", 0},
         {{"test_module  ", "test_function  ", "12345678"}, "result 0 [12345678 is a number]\n", 0},
         {{"test_module", "nothing", "1"}, "engine: no function nothing in module test_module\n", 1},
+        {{"test_module", "test_function", "-2147483648"}, "result 0 [-2147483648 is a num]\n", 0},
+        // Values the function cannot take are refused, not cut to 32 bits
+        // (4294967338 would arrive as 42).
+        {{"test_module", "test_function", "4294967338"}, "", 2},
+        {{"test_module", "test_function", "2147483648"}, "", 2},
+        {{"test_module", "test_function", "12x"}, "", 2},
     };
     for (const Case &c : cases) {
         std::vector<std::string> argv{ENGINE_BINARY, FUNCTIONS_MODULE};

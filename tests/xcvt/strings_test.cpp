@@ -1,4 +1,7 @@
 // Text values: XCVT_get_string for every kind and XCVT_terminate.
+#include <cstdlib>
+#include <vector>
+
 #include "fields.h"
 
 using namespace xcvt_test;
@@ -69,6 +72,41 @@ TEST(GetString, BufferWithoutRoomForItsCount)
     char *text = nullptr;
     EXPECT_EQ(XCVT_get_string(&date_desc, &text, area + 1, 1), 0);
     EXPECT_EQ(std::string(area, 3), "###");
+}
+
+// A varying source's count is its own bytes and may say more than the field
+// holds: it yields at most length - 2 bytes, and none below length 2. Each
+// source sits in a heap buffer of exactly its length, so that a read past it
+// shows in the sanitizer build.
+TEST(GetString, VaryingSourceIsReadWithinItsLength)
+{
+    const struct {
+        std::vector<unsigned char> bytes;
+        std::string text;  // what the source yields
+    } cases[] = {
+        {{0xFF, 0xFF, '4', '2'}, "42"},     // count 65535 in a 4-byte field
+        {{9, 0, '7'}, "7"},                 // count 9, one byte of text
+        {{2, 0, 'A', 'B'}, "AB"},           // a count that fits is kept
+        {{5, 0}, ""},                       // room for the count only
+        {{7}, ""},                          // no room for the count
+        {{}, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        auto *storage = static_cast<unsigned char *>(std::malloc(c.bytes.size() + (c.bytes.empty() ? 1 : 0)));
+        if (!c.bytes.empty())
+            std::memcpy(storage, c.bytes.data(), c.bytes.size());
+        const value_desc source{dtype_varying_string, 0, static_cast<uint16_t>(c.bytes.size()), 0, storage};
+        char *text = nullptr;
+        const uint16_t length = XCVT_get_string(&source, &text, nullptr, 0);
+        EXPECT_EQ(std::string(text, length), c.text);
+
+        field fixed(dtype_fixed_string, 0, 4);
+        const value_desc to = fixed.desc();
+        EXPECT_FALSE(forms_core::run_until_report([&] { XCVT_move(&source, &to); }));
+        EXPECT_EQ(fixed.text(4), (c.text + "    ").substr(0, 4));
+        std::free(storage);
+    }
 }
 
 struct terminate_case {
