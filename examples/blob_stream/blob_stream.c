@@ -1,8 +1,10 @@
 /* Writing and reading a blob through a stream, the buffered way: the
  * program fills the stream's buffer itself and hands BLOB_put only the byte
  * that ends a segment (a newline, or the one that takes the last free
- * place), so each line becomes one segment. Reading takes the bytes back
- * one by one with BLOB_get.
+ * place), so each line becomes one segment. (BLOB_put_byte in dbutil.h
+ * does the same with buffer-sized segments.) Reading takes the bytes back
+ * one by one with BLOB_get_byte, which calls BLOB_get only when the buffer
+ * runs dry.
  *
  *   blob_stream
  */
@@ -65,7 +67,7 @@ int main(void)
         printf("blob: %d bytes in %d segments, the longest %d bytes\n", length, segments,
                longest);
     int byte;
-    while ((byte = BLOB_get(in)) != -1) /* -1: end of blob (or a printed failure) */
+    while ((byte = BLOB_get_byte(in)) != -1) /* -1: end of blob (or a printed failure) */
         putchar(byte);
     putchar('\n');
     BLOB_close(in);
