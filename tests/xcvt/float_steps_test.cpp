@@ -4,6 +4,7 @@
 // (a fused operation, a table of powers, a different order) changes the
 // digest on one build or another.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "fields.h"
@@ -21,8 +22,25 @@ struct digest {
             value *= 0x100000001b3u;
         }
     }
+    // A result's bits, least significant byte first, so that the digest is
+    // the same on machines of either byte order.
     template <typename T>
-    void add(T x) { add(&x, sizeof x); }
+    void add(T x)
+    {
+        static_assert(sizeof x == 4 || sizeof x == 8);
+        uint64_t bits = 0;
+        if constexpr (sizeof x == 8) {
+            std::memcpy(&bits, &x, sizeof x);
+        } else {
+            uint32_t word;
+            std::memcpy(&word, &x, sizeof x);
+            bits = word;
+        }
+        unsigned char bytes[sizeof x];
+        for (size_t i = 0; i < sizeof x; ++i)
+            bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+        add(bytes, sizeof x);
+    }
 };
 
 struct generator {
