@@ -84,23 +84,42 @@ run_fuzz() {
   fi
   local findings="$top/build/fuzz-findings"
   mkdir -p "$findings"
-  local target name scratch status
+  # As many targets at a time as there are jobs, each one worker, so that
+  # every target still gets its whole FUZZ_SECONDS.
+  local target name running=0
   for target in "$dir"/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=${target##*/fuzz_}
-    scratch=$(mktemp -d)
-    TDX_LOG_FILE=/dev/null "$target" -max_total_time="$seconds" -timeout=60 -close_fd_mask=1 \
-      -print_final_stats=1 -artifact_prefix="$findings/$name-" \
-      "$scratch" "$top/fuzz/corpus/$name" >"$findings/$name.log" 2>&1
-    status=$?
-    rm -rf "$scratch"
-    if [ "$status" -eq 0 ]; then
-      echo "fuzz $name: $(grep -E '^#[0-9]+' "$findings/$name.log" | tail -1 | tr -s ' \t' ' ' | cut -d' ' -f1-8)"
-    else
-      echo "fuzz $name: FAILED (exit $status)"; tail -n 40 "$findings/$name.log"
-    fi
-    count_step "$status"
+    fuzz_one "$target" "$name" "$seconds" "$findings" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then wait -n; running=$((running - 1)); fi
   done
+  wait
+  for target in "$dir"/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=${target##*/fuzz_}
+    if [ "$(cat "$findings/$name.status")" -eq 0 ]; then
+      echo "fuzz $name: $(grep -E '^#[0-9]+' "$findings/$name.log" | tail -1 | tr -s ' \t' ' ' | cut -d' ' -f1-8)"
+      count_step 0
+    else
+      echo "fuzz $name: FAILED (exit $(cat "$findings/$name.status"))"; tail -n 40 "$findings/$name.log"
+      count_step 1
+    fi
+  done
+}
+
+# fuzz_one TARGET NAME SECONDS FINDINGS: one coverage-guided run from the
+# target's corpus, into a scratch corpus (the repository's stays as it is);
+# its exit status goes to FINDINGS/NAME.status.
+fuzz_one() {
+  local scratch status
+  scratch=$(mktemp -d)
+  TDX_LOG_FILE=/dev/null "$1" -max_total_time="$3" -timeout=60 -close_fd_mask=1 \
+    -print_final_stats=1 -artifact_prefix="$4/$2-" \
+    "$scratch" "$top/fuzz/corpus/$2" >"$4/$2.log" 2>&1
+  status=$?
+  rm -rf "$scratch"
+  echo "$status" >"$4/$2.status"
 }
 
 for build in "${builds[@]}"; do
