@@ -70,22 +70,15 @@ void copy_few(char *to, const char *from, int32_t n)
 
 constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                              ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-
-void fill_blanks(char *to, int32_t n)
-{
-    for (; n > 16; n -= 16, to += 16)
-        move_piece<16>(to, blanks);
-    copy_few(to, blanks, n);
-}
-
 constexpr char zero_digits[16] = {'0', '0', '0', '0', '0', '0', '0', '0',
                                   '0', '0', '0', '0', '0', '0', '0', '0'};
 
-void fill_zeros(char *to, int32_t n)
+// n copies of the one character that fills `piece`, 16 at a time.
+void fill(char *to, int32_t n, const char (&piece)[16])
 {
     for (; n > 16; n -= 16, to += 16)
-        move_piece<16>(to, zero_digits);
-    copy_few(to, zero_digits, n);
+        move_piece<16>(to, piece);
+    copy_few(to, piece, n);
 }
 
 // Blanks after the text of a fixed field, the NUL of a terminated one.
@@ -94,7 +87,7 @@ void finish_text(const value_desc *to, char *end, int32_t text_length)
     if (to->dtype == dtype_fixed_string) {
         const int32_t length = to->length;
         if (text_length < length)
-            fill_blanks(end, length - text_length);
+            fill(end, length - text_length, blanks);
     } else if (to->dtype == dtype_terminated_string) {
         *end = '\0';
     }
@@ -184,13 +177,13 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
         // magnitude has fewer.
         *next++ = '.';
         const int32_t leading_zeros = places > digit_count ? places - digit_count : 0;
-        fill_zeros(next, leading_zeros);
+        fill(next, leading_zeros, zero_digits);
         next += leading_zeros;
         const int32_t shown = places - leading_zeros;
         copy_few(next, first_digit + digit_count - shown, shown);
         next += shown;
     }
-    fill_zeros(next, zeros);
+    fill(next, zeros, zero_digits);
     next += zeros;
     finish_text(to, next, text_length);
     return true;
