@@ -14,7 +14,9 @@
 #ifndef MORVANTA_DBUTIL_H
 #define MORVANTA_DBUTIL_H
 
+#include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 #include <time.h>
 
 #include "morvanta_version.h" /* MORVANTA_VERSION_MAJOR, _MINOR, _STRING */
@@ -271,28 +273,50 @@ int32_t BLOB_close(blob_stream *stream);
    as the routines above leave it, so they mix freely with BLOB_get and
    BLOB_put on the same stream; stream must come from Bopen or BLOB_open. */
 
+/* The helpers' step of `count`: decrements it and gives 1 when it is above
+   `least`, else gives 0 and leaves it. Where the byte order is known to be
+   little-endian, count is read and written through the aligned 32-bit word it
+   shares with `buffer_length` (count in the high half), which is written back
+   as it was: a 16-bit count stored at one byte and loaded again at the next
+   makes every byte wait for the store before it, where a whole word is handed
+   on at once. */
+static inline int BLOB_count_down(blob_stream *stream, int16_t least)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    char *lengths = (char *)stream + offsetof(blob_stream, buffer_length);
+    uint32_t word;
+    memcpy(&word, lengths, sizeof word);
+    if ((int16_t)(word >> 16) <= least)
+        return 0;
+    word -= 0x10000u;
+    memcpy(lengths, &word, sizeof word);
+#else
+    if (stream->count <= least)
+        return 0;
+    --stream->count;
+#endif
+    return 1;
+}
+
 /* Next byte of a read stream as 0..255, or -1, exactly as BLOB_get gives it:
    taken straight from the buffer while `count` says bytes are left, and from
    BLOB_get (which fetches the next segment) when the buffer is used up. */
 static inline int32_t BLOB_get_byte(blob_stream *stream)
 {
-    if (stream->count > 0) {
-        --stream->count;
+    if (BLOB_count_down(stream, 0))
         return (unsigned char)*stream->next++;
-    }
     return BLOB_get(stream);
 }
 
 /* Puts the low 8 bits of byte into a write stream's buffer while more than
-   one free place is left, and hands the byte that takes the last place to
-   BLOB_put, which sends the full buffer as one segment. Segments therefore
-   come out buffer-sized; BLOB_close sends the rest. 1 when the byte was
-   stored (and, at the buffer's edge, sent); 0 as BLOB_put fails, the byte
-   then stays stored and BLOB_close may still send it. */
+   one free place is left (`count` above 1), and hands the byte that takes the
+   last place to BLOB_put, which sends the full buffer as one segment.
+   Segments therefore come out buffer-sized; BLOB_close sends the rest. 1 when
+   the byte was stored (and, at the buffer's edge, sent); 0 as BLOB_put fails,
+   the byte then stays stored and BLOB_close may still send it. */
 static inline int32_t BLOB_put_byte(int32_t byte, blob_stream *stream)
 {
-    if (stream->count > 1) {
-        --stream->count;
+    if (BLOB_count_down(stream, 1)) {
         *stream->next++ = (char)(byte & 0xFF);
         return 1;
     }

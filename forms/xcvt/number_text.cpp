@@ -1,6 +1,7 @@
 // Numbers as text: the sign, the digits of the magnitude, and the decimal
 // point or trailing zeros that the source's scale calls for.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -8,8 +9,23 @@
 
 namespace {
 
-// A 32-bit magnitude has at most ten digits; the area leaves room to spare.
-constexpr int digit_area_size = 32;
+// The digits go straight into the field at their final places, right to
+// left: a copy through a scratch area would read back bytes just written two
+// at a time, which the processor cannot hand on to a wider load.
+
+constexpr std::array<uint32_t, 10> powers_of_ten{1,      10,      100,      1000,      10000,
+                                                 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// How many decimal digits value has (1 for 0).
+int32_t digit_count_of(uint32_t value)
+{
+    // For a number of b bits, b * 1233 / 4096 (b times log10 2) is its digit
+    // count or one less. value | 1 has as many digits as value, and 0 then
+    // counts as one digit.
+    const uint32_t odd = value | 1u;
+    const auto guess = static_cast<int32_t>((std::bit_width(odd) * 1233u) >> 12);
+    return guess + (odd >= powers_of_ten[static_cast<size_t>(guess)] ? 1 : 0);
+}
 
 // "00" to "99": the digits are made two at a time.
 constexpr std::array<char, 200> digit_pairs = [] {
@@ -21,9 +37,8 @@ constexpr std::array<char, 200> digit_pairs = [] {
     return pairs;
 }();
 
-// Writes the decimal digits of magnitude so that they end at `end`; returns
-// how many (at least one).
-int put_digits(uint32_t magnitude, char *end)
+// Writes the decimal digits of magnitude so that they end at `end`.
+void put_digits(uint32_t magnitude, char *end)
 {
     char *first = end;
     while (magnitude >= 100) {
@@ -38,7 +53,21 @@ int put_digits(uint32_t magnitude, char *end)
     } else {
         *--first = static_cast<char>('0' + magnitude);
     }
-    return static_cast<int>(end - first);
+}
+
+// Writes exactly `width` digits of value, zeros first, so that they end at
+// `end`; a value with more digits keeps only its last `width`.
+void put_digits_in_width(uint32_t value, int32_t width, char *end)
+{
+    char *first = end;
+    for (; width >= 2; width -= 2) {
+        const uint32_t pair = value % 100u;
+        value /= 100u;
+        first -= 2;
+        std::memcpy(first, &digit_pairs[2 * pair], 2);
+    }
+    if (width == 1)
+        *--first = static_cast<char>('0' + value % 10u);
 }
 
 // Copies of a few bytes made of fixed-size pieces, which the compiler turns
@@ -81,16 +110,26 @@ void fill(char *to, int32_t n, const char (&piece)[16])
     copy_few(to, piece, n);
 }
 
-// Blanks after the text of a fixed field, the NUL of a terminated one.
-void finish_text(const value_desc *to, char *end, int32_t text_length)
+// The integer that a floating source, or any other kind, stands for in the
+// text: what a move into a long at the source's own scale gives. Out of line,
+// so that the integer sources' path stays short. False after a report.
+[[gnu::noinline]] bool value_of_other_source(const value_desc *from, int32_t *value)
 {
-    if (to->dtype == dtype_fixed_string) {
-        const int32_t length = to->length;
-        if (text_length < length)
-            fill(end, length - text_length, blanks);
-    } else if (to->dtype == dtype_terminated_string) {
-        *end = '\0';
+    if (from->dtype == dtype_double_float || from->dtype == dtype_single_float) {
+        // Rounded half away from zero, with no power of ten applied.
+        double x;
+        if (from->dtype == dtype_single_float) {
+            float stored;
+            std::memcpy(&stored, from->address, sizeof stored);
+            x = stored;
+        } else {
+            std::memcpy(&x, from->address, sizeof x);
+        }
+        *value = xcvt_internal::truncate_to_long(xcvt_internal::round_half_away(x));
+        return true;
     }
+    const value_desc as_long{dtype_long_integer, from->scale, 4, 0, value};
+    return xcvt_internal::move_value(from, &as_long);
 }
 
 bool numeric_to_text(const value_desc *from, const value_desc *to)
@@ -104,35 +143,35 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
         int16_t stored;
         std::memcpy(&stored, from->address, sizeof stored);
         value = stored;
-    } else if (from->dtype == dtype_double_float || from->dtype == dtype_single_float) {
-        // What a move into a long at the source's own scale gives: the value
-        // rounded half away from zero, with no power of ten applied.
-        double x;
-        if (from->dtype == dtype_single_float) {
-            float stored;
-            std::memcpy(&stored, from->address, sizeof stored);
-            x = stored;
-        } else {
-            std::memcpy(&x, from->address, sizeof x);
-        }
-        value = xcvt_internal::truncate_to_long(xcvt_internal::round_half_away(x));
     } else {
-        const value_desc as_long{dtype_long_integer, from->scale, 4, 0, &value};
-        if (!xcvt_internal::move_value(from, &as_long))
+        int32_t other = 0;
+        if (!value_of_other_source(from, &other))
             return false;
+        value = other;
     }
 
     const bool negative = value < 0;
-    uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    char digits[digit_area_size];
-    const int digit_count = put_digits(magnitude, digits + digit_area_size);
-    const char *first_digit = digits + digit_area_size - digit_count;
-
+    const uint32_t magnitude =
+        negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     const int32_t places = scale < 0 ? -scale : 0;  // digits after the point
     const int32_t zeros = scale > 0 ? scale : 0;
-    const int32_t whole_digits = digit_count > places ? digit_count - places : 0;
-    const int32_t text_length =
-        (negative ? 1 : 0) + whole_digits + (places > 0 ? 1 + places : 0) + zeros;
+    // With places, the digits before the point are those of the magnitude
+    // divided by ten to the places (none when that is 0).
+    uint32_t whole = magnitude;
+    uint32_t fraction = 0;
+    if (places > 0) {
+        if (places < static_cast<int32_t>(powers_of_ten.size())) {
+            const uint32_t divisor = powers_of_ten[static_cast<size_t>(places)];
+            whole = magnitude / divisor;
+            fraction = magnitude % divisor;
+        } else {
+            whole = 0;
+            fraction = magnitude;
+        }
+    }
+    const int32_t whole_digits = places > 0 && whole == 0 ? 0 : digit_count_of(whole);
+    const int32_t sign_length = negative ? 1 : 0;
+    const int32_t text_length = sign_length + whole_digits + (places > 0 ? 1 + places : 0) + zeros;
 
     int32_t room = 0;
     switch (to->dtype) {
@@ -152,40 +191,32 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
     }
 
     char *out = static_cast<char *>(to->address);
-    if (to->dtype == dtype_varying_string) {
+    if (to->dtype == dtype_fixed_string) {
+        // Blanks over the whole field first, the text over the first of
+        // them: the fill's length is then the field's own, the same at every
+        // move into it, where the blanks after the text vary with the number.
+        fill(out, to->length, blanks);
+    } else if (to->dtype == dtype_varying_string) {
         const uint16_t count = static_cast<uint16_t>(text_length);
         std::memcpy(out, &count, sizeof count);
         out += 2;
     }
-    if (places == 0 && zeros == 0) {
-        // The common case: the sign and the digits, straight into the field.
-        char *next = out;
-        if (negative)
-            *next++ = '-';
-        copy_few(next, first_digit, digit_count);
-        next += digit_count;
-        finish_text(to, next, text_length);
-        return true;
-    }
-    char *next = out;
     if (negative)
-        *next++ = '-';
-    copy_few(next, first_digit, whole_digits);
-    next += whole_digits;
+        *out = '-';
+    char *next = out + sign_length + whole_digits;
+    if (whole_digits > 0)
+        put_digits(whole, next);
     if (places > 0) {
-        // Exactly `places` digits after the point, zeros first where the
-        // magnitude has fewer.
         *next++ = '.';
-        const int32_t leading_zeros = places > digit_count ? places - digit_count : 0;
-        fill(next, leading_zeros, zero_digits);
-        next += leading_zeros;
-        const int32_t shown = places - leading_zeros;
-        copy_few(next, first_digit + digit_count - shown, shown);
-        next += shown;
+        next += places;
+        put_digits_in_width(fraction, places, next);
     }
-    fill(next, zeros, zero_digits);
-    next += zeros;
-    finish_text(to, next, text_length);
+    if (zeros > 0) {
+        fill(next, zeros, zero_digits);
+        next += zeros;
+    }
+    if (to->dtype == dtype_terminated_string)
+        *next = '\0';
     return true;
 }
 

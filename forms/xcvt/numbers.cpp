@@ -46,6 +46,48 @@ bool read_exponent(const char *text, uint16_t length, uint16_t position, bool st
     return true;
 }
 
+// The digit a character stands for, or 10 and above for any other character.
+constexpr uint32_t digit_value(char c)
+{
+    return static_cast<uint32_t>(static_cast<unsigned char>(c)) - uint32_t{'0'};
+}
+
+enum class mark_effect : uint8_t { goes_on, exponent_follows, refused };
+
+// What the characters other than digits have said so far about a number
+// text read as a double: the point, the sign, and the digits after the point.
+struct number_marks {
+    int16_t fraction_digits = 0;
+    bool point = false;
+    bool negative = false;
+};
+
+void count_digit(number_marks &marks)
+{
+    marks.fraction_digits = static_cast<int16_t>(marks.fraction_digits + (marks.point ? 1 : 0));
+}
+
+// A character other than a digit. nothing_yet: no digit other than zeros has
+// been read, so a sign is still allowed (a repeated "-" is accepted as well).
+mark_effect take_mark(number_marks &marks, char c, bool nothing_yet)
+{
+    if (c == ',' || c == ' ')
+        return mark_effect::goes_on;
+    if (c == '.' && !marks.point) {
+        marks.point = true;
+        return mark_effect::goes_on;
+    }
+    if (c == '-' && nothing_yet) {
+        marks.negative = true;
+        return mark_effect::goes_on;
+    }
+    if (c == '+' && nothing_yet)
+        return mark_effect::goes_on;
+    if (c == 'e' || c == 'E')
+        return mark_effect::exponent_follows;
+    return mark_effect::refused;
+}
+
 }  // namespace
 
 namespace xcvt_internal {
@@ -210,49 +252,42 @@ bool read_double(const value_desc *desc, double *result)
     // While the mantissa stays below 2 to the 53rd, every step of
     // mantissa * 10.0 + digit is exact in double precision, so the digits
     // gather in an integer and the double is formed once, with the same
-    // value; beyond that bound the steps go on in double precision.
+    // value; beyond that bound the steps go on in double precision, in a
+    // second loop, so that the first one tests nothing per digit but the bound.
     uint64_t whole = 0;
-    bool exact = true;
-    double mantissa = 0.0;
-    int16_t fraction_digits = 0;
-    bool point = false;
-    bool negative = false;
+    number_marks marks;
     uint16_t position = 0;
+    mark_effect effect = mark_effect::goes_on;
     for (; position < length; ++position) {
         const char c = text[position];
-        // Digits first: the characters' classes do not overlap, so the order
-        // of the tests changes nothing but the time.
-        if (is_digit(c)) {
-            if (exact && whole <= largest_exact_step) {
-                whole = whole * 10u + static_cast<uint64_t>(c - '0');
-            } else {
-                if (exact)
-                    mantissa = static_cast<double>(whole);
-                exact = false;
-                mantissa = next_mantissa(mantissa, c - '0');
-            }
-            if (point)
-                ++fraction_digits;
-        } else if (c == ',') {
-            continue;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else if (c == '-' && exact && whole == 0) {
-            negative = true;  // a repeated "-" is accepted as well
-        } else if (c == '+' && exact && whole == 0) {
-            continue;
-        } else if (c == 'e' || c == 'E') {
+        if (const uint32_t digit = digit_value(c); digit < 10) {
+            if (whole > largest_exact_step)
+                break;
+            whole = whole * 10u + digit;
+            count_digit(marks);
+        } else if (effect = take_mark(marks, c, whole == 0); effect != mark_effect::goes_on) {
             break;
-        } else if (c == ' ') {
-            continue;
-        } else {
-            NORIX_error(conversion_error);
-            return false;
         }
     }
-    if (exact)
-        mantissa = static_cast<double>(whole);
-    if (negative)
+    double mantissa = static_cast<double>(whole);
+    if (position < length && effect == mark_effect::goes_on) {
+        // A digit beyond the exact bound: no sign may follow any more.
+        for (; position < length; ++position) {
+            const char c = text[position];
+            if (const uint32_t digit = digit_value(c); digit < 10) {
+                mantissa = next_mantissa(mantissa, static_cast<int>(digit));
+                count_digit(marks);
+            } else if (effect = take_mark(marks, c, false); effect != mark_effect::goes_on) {
+                break;
+            }
+        }
+    }
+    if (effect == mark_effect::refused) {
+        NORIX_error(conversion_error);
+        return false;
+    }
+    const int16_t fraction_digits = marks.fraction_digits;
+    if (marks.negative)
         mantissa = -mantissa;
     int16_t exponent = 0;
     if (position < length && !read_exponent(text, length, position + 1, false, &exponent))

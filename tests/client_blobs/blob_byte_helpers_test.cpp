@@ -49,8 +49,9 @@ TEST_F(blob_byte_helpers, WrittenBytesComeOutInBufferSizedSegmentsAndReadBack)
         ASSERT_EQ(segments.size(), (length + 511) / 512) << length;
         std::string joined;
         for (size_t i = 0; i < segments.size(); ++i) {
-            if (i + 1 < segments.size())
+            if (i + 1 < segments.size()) {
                 EXPECT_EQ(segments[i].size(), 512u) << length;
+            }
             joined += segments[i];
         }
         EXPECT_EQ(joined, bytes);
@@ -87,6 +88,57 @@ TEST_F(blob_byte_helpers, ReadingGivesWhatBlobGetGivesWithTheSameCoreCalls)
         }
         EXPECT_EQ(expected[1], expected[0]) << buffer;
         EXPECT_EQ(fetches[1], fetches[0]) << buffer;
+    }
+}
+
+// The helpers keep count (and leave buffer_length and mode) exactly as the
+// record's field arithmetic would, at every byte and at the extreme buffer
+// sizes, where count fills the whole 16-bit field.
+TEST_F(blob_byte_helpers, KeepTheRecordsCountsAtEveryByte)
+{
+    for (int32_t size : {1, 2, 512, BLOB_BUFFER_MAX}) {
+        tdx_status status[TDX_STATUS_LENGTH] = {};
+        tdx_handle handle = 0;
+        tdx_quad id{};
+        ASSERT_EQ(tdx__create_blob2(status, &db, &tra, &handle, &id, 0, nullptr), 0);
+        blob_stream *w = BLOB_open(handle, nullptr, size);
+        ASSERT_NE(w, nullptr);
+        w->mode |= BLOB_OUTPUT;  // made into a write stream as Bopen makes one
+        w->count = w->buffer_length;
+        w->next = w->buffer;
+        const uint8_t mode = w->mode;
+        const size_t total = static_cast<size_t>(size) * 2 + 3;
+        for (size_t i = 0; i < total; ++i) {
+            ASSERT_EQ(BLOB_put_byte(static_cast<int32_t>(i & 0xFF), w), 1);
+            const auto pending = static_cast<int32_t>(w->next - w->buffer);
+            ASSERT_EQ(w->count, size - pending) << size << " " << i;
+            ASSERT_EQ(w->buffer_length, size);
+            ASSERT_EQ(w->mode, mode);
+        }
+        ASSERT_EQ(BLOB_close(w), 1);
+
+        handle = 0;
+        ASSERT_EQ(tdx__open_blob2(status, &db, &tra, &handle, &id, 0, nullptr), 0);
+        blob_stream *r = BLOB_open(handle, nullptr, size);
+        ASSERT_NE(r, nullptr);
+        for (size_t i = 0; i < total; ++i) {
+            int32_t (*const get)(blob_stream *) = i % 3 == 0 ? BLOB_get : get_byte;
+            const int16_t count_before = r->count;
+            const char *next_before = r->next;
+            ASSERT_EQ(get(r), static_cast<int32_t>(i & 0xFF)) << size << " " << i;
+            if (count_before > 0) {  // taken from the buffer
+                ASSERT_EQ(r->count, count_before - 1) << size << " " << i;
+                ASSERT_EQ(r->next, next_before + 1);
+            } else {  // a segment fetched, its first byte handed out
+                ASSERT_EQ(r->next, r->buffer + 1);
+                ASSERT_GE(r->count, 0);
+                ASSERT_LT(r->count, size);
+            }
+            ASSERT_EQ(r->buffer_length, size);
+        }
+        EXPECT_EQ(get_byte(r), -1);
+        EXPECT_EQ(r->count, 0);
+        EXPECT_EQ(BLOB_close(r), 1);
     }
 }
 
