@@ -1,9 +1,7 @@
 // Blob streams: a blob read or written a byte at a time through a buffer,
 // while the client core moves it in segments.
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "dbutil.h"
 
@@ -58,26 +56,6 @@ bool send_pending(blob_stream *stream)
         if (status[1] != TDX_END_OF_BLOB)
             tdx__print_status(status);
         return end_of_data;
-    }
-}
-
-// Decrements count and gives its new value. On a little-endian machine
-// count is kept through the aligned 32-bit word it shares with buffer_length
-// (count in the high half; buffer_length written back as it was), as the
-// inline helpers of dbutil.h keep it: a 16-bit count stored by one call and
-// loaded again by the next makes each byte wait for the store before it,
-// where a whole word is handed on at once.
-inline int16_t take_one(blob_stream *stream)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        char *lengths = reinterpret_cast<char *>(stream) + offsetof(blob_stream, buffer_length);
-        uint32_t word;
-        std::memcpy(&word, lengths, sizeof word);
-        word -= 0x10000u;
-        std::memcpy(lengths, &word, sizeof word);
-        return static_cast<int16_t>(word >> 16);
-    } else {
-        return --stream->count;
     }
 }
 
@@ -150,7 +128,10 @@ int32_t BLOB_get(blob_stream *stream)
 {
     if (stream == nullptr || stream->buffer == nullptr)
         return end_of_data;
-    if (take_one(stream) >= 0)
+    // Bytes left: count steps down as the inline helpers step it. Then the
+    // plain decrement, which gives 0 or more only for a count of -32768 (the
+    // 16-bit field wraps to 32767) and otherwise leads to the next segment.
+    if (BLOB_count_down(stream, 0) || --stream->count >= 0)
         return static_cast<unsigned char>(*stream->next++);
     return byte_of_next_segment(stream);
 }

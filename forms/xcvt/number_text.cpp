@@ -37,7 +37,9 @@ constexpr std::array<char, 200> digit_pairs = [] {
     return pairs;
 }();
 
-// Writes the decimal digits of magnitude so that they end at `end`.
+// Writes the decimal digits of magnitude so that they end at `end`. Its own
+// loop, ended by the magnitude, rather than put_digits_in_width with the
+// digit count: measured faster for the plain integer text.
 void put_digits(uint32_t magnitude, char *end)
 {
     char *first = end;
@@ -117,14 +119,7 @@ void fill(char *to, int32_t n, const char (&piece)[16])
 {
     if (from->dtype == dtype_double_float || from->dtype == dtype_single_float) {
         // Rounded half away from zero, with no power of ten applied.
-        double x;
-        if (from->dtype == dtype_single_float) {
-            float stored;
-            std::memcpy(&stored, from->address, sizeof stored);
-            x = stored;
-        } else {
-            std::memcpy(&x, from->address, sizeof x);
-        }
+        const double x = xcvt_internal::read_float(from);
         *value = xcvt_internal::truncate_to_long(xcvt_internal::round_half_away(x));
         return true;
     }

@@ -168,15 +168,7 @@ bool read_long(const value_desc *desc, int16_t scale, int32_t *result)
     }
     case dtype_single_float:
     case dtype_double_float: {
-        double x;
-        if (desc->dtype == dtype_single_float) {
-            float stored;
-            std::memcpy(&stored, desc->address, sizeof stored);
-            x = stored;
-        } else {
-            std::memcpy(&x, desc->address, sizeof x);
-        }
-        x = scaled_by_ten(x, -static_cast<int32_t>(difference));
+        const double x = scaled_by_ten(read_float(desc), -static_cast<int32_t>(difference));
         *result = truncate_to_long(round_half_away(x));
         return true;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "forms.h"
 
@@ -26,6 +27,19 @@ constexpr bool is_number(uint8_t dtype)
 bool read_text(const value_desc *desc, char **text, char *buffer, uint16_t buffer_length,
                uint16_t *length);
 void store_text(const char *text, uint16_t length, const value_desc *to);
+
+// A single or double source's value, as a double.
+inline double read_float(const value_desc *desc)
+{
+    if (desc->dtype == dtype_single_float) {
+        float stored;
+        std::memcpy(&stored, desc->address, sizeof stored);
+        return stored;
+    }
+    double stored;
+    std::memcpy(&stored, desc->address, sizeof stored);
+    return stored;
+}
 
 // numbers.cpp
 bool split_number(const char *text, uint16_t length, int32_t *mantissa, int16_t *power);
