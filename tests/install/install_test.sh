@@ -4,12 +4,15 @@
 #   install_test.sh STEP BUILD-DIR PREFIX WORK-DIR VERSION LIBDIR [FORTRAN]
 # STEP: install, cmake-consumer, run PROGRAM, pkg-config, headers, symbols,
 #       cache, deb, find-package, subproject
+# A step that needs a tool which is missing says it was skipped (exit 77).
 set -euo pipefail
 
 step=$1 build=$2 prefix=$3 work=$4 version=$5 libdir=$6 fortran=${7:-OFF}
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
 standins="$prefix/$libdir/morvanta/standins"
+# shellcheck source=../support/require_tool.sh
+. "$here/../support/require_tool.sh"
 
 fail() { echo "FAILED: $*"; exit 1; }
 # files DIR: the files below DIR, relative to it, sorted, one a line.
@@ -56,6 +59,7 @@ case $step in
     LD_LIBRARY_PATH="$standins" "$work/cmake-consumer/$7" ;;
 
   pkg-config)
+    require_tool pkg-config
     export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" PKG_CONFIG_LIBDIR="$prefix/$libdir/pkgconfig"
     for pc in morvanta-dbutil morvanta-xcvt morvanta-fbind morvanta-objprint morvanta-standins; do
       [ "$(pkg-config --modversion $pc)" = "$version" ] || fail "$pc version"
@@ -126,6 +130,7 @@ case $step in
 
   deb)
     # One package per component, with the files and dependencies each should have.
+    require_tool dpkg-deb dpkg-shlibdeps
     rm -rf "$work/deb"
     (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/deb.log" 2>&1) ||
       { cat "$work/deb.log"; fail "cpack"; }
