@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project and runs every test, in the builds that CI checks:
 #   native   x86_64, warnings as the project sets them
-#   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers, run
+#   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers; its
+#            programs run directly where the machine runs i386 programs, else
 #            through qemu-i386)
 #   sanitize AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on
 #   arm64    64-bit little-endian (Debian's aarch64-linux-gnu cross compilers,
@@ -145,10 +146,11 @@ for build in "${builds[@]}"; do
     native)
       run_build native ;;
     m32)
-      # The Intel 386 target, built with Debian's i686 cross toolchain and run
-      # through qemu-i386 on the system's 32-bit runtime (libc6-i386,
-      # lib32stdc++6, lib32gfortran5): the cross toolchain's own C library
-      # hangs in a forked child under qemu-user.
+      # The Intel 386 target, built with Debian's i686 cross toolchain. Its
+      # programs run on the system's 32-bit runtime (libc6-i386,
+      # lib32stdc++6, lib32gfortran5): directly where the machine runs i386
+      # programs (the toolchain file checks), else through qemu-i386, under
+      # which the cross toolchain's own C library hangs in a forked child.
       needs m32 i686-linux-gnu-g++ || continue
       run_build m32 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/cross-linux-gnu.cmake" \
         -DCROSS_TRIPLE=i686-linux-gnu -DCROSS_PROCESSOR=i686 -DCROSS_QEMU=qemu-i386 ;;
