@@ -189,7 +189,9 @@ full | -DASK=COMPONENTS;standins                          | yes | client core: M
     while IFS='|' read -r where arguments configures says; do
       [ -n "$where" ] || continue
       n=$((n + 1))
-      where=$(echo $where) arguments=$(echo $arguments) configures=$(echo $configures) says=$(echo $says)
+      # Blanks around the cells go.
+      read -r where <<<"$where"; read -r arguments <<<"$arguments"
+      read -r configures <<<"$configures"; read -r says <<<"$says"
       case $where in bare) p="$work/bare" ;; full) p="$prefix" ;; esac
       out=$(cmake -S "$here/consumers/find_package" -B "$work/find-package/$n" -DCMAKE_C_COMPILER=gcc \
               -DCMAKE_PREFIX_PATH="$p" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
