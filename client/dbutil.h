@@ -17,8 +17,8 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
-#include <time.h>
 
+#include "internal_date.h"    /* internal_date, tdx__encode_date, tdx__decode_date */
 #include "morvanta_version.h" /* MORVANTA_VERSION_MAJOR, _MINOR, _STRING */
 
 #ifdef __cplusplus
@@ -57,16 +57,6 @@ typedef struct tdx_quad {
     uint32_t low;
 } tdx_quad;
 
-#ifndef MORVANTA_INTERNAL_DATE_DEFINED
-#define MORVANTA_INTERNAL_DATE_DEFINED
-/* A date in the client core's form: consecutive day numbers and the time of
-   day in ten-thousandths of a second (0 to 863999999). */
-typedef struct internal_date {
-    int32_t day_number;
-    int32_t time_of_day;
-} internal_date;
-#endif
-
 /* ---- Client core: entry points (provided by libtdxlib.so) -------------- */
 
 void *tdx__alloc(int32_t size);
@@ -104,9 +94,6 @@ int32_t tdx__disable_subsystem(const char *name);
 
 int32_t tdx__print_status(const tdx_status *status);
 int32_t tdx__log_status(const char *database, const tdx_status *status);
-
-void tdx__encode_date(const struct tm *time, internal_date *date);
-void tdx__decode_date(const internal_date *date, struct tm *time);
 
 /* ==== dbutil entry points ============================================== */
 

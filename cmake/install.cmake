@@ -24,16 +24,10 @@ install(TARGETS morvanta_functions
 
 # ---- development -----------------------------------------------------------
 
-install(FILES
-    ${PROJECT_SOURCE_DIR}/client/dbutil.h
-    ${PROJECT_SOURCE_DIR}/forms/forms.h
-    ${PROJECT_SOURCE_DIR}/udf/functions.h
-    ${MORVANTA_GENERATED_INCLUDE_DIR}/morvanta_version.h
+# Programs include them as <morvanta/dbutil.h> (cmake/headers.cmake).
+install(FILES ${MORVANTA_PUBLIC_HEADERS}
   DESTINATION ${MORVANTA_INSTALL_INCLUDEDIR} COMPONENT development)
 
-foreach(name dbutil xcvt fbind objprint)
-  set_target_properties(morvanta_${name} PROPERTIES EXPORT_NAME ${name})
-endforeach()
 install(TARGETS morvanta_dbutil morvanta_xcvt morvanta_fbind morvanta_objprint
   EXPORT MorvantaTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
@@ -83,9 +77,12 @@ function(morvanta_pc name component description libs libs_private)
     DESTINATION ${MORVANTA_INSTALL_PKGCONFIGDIR} COMPONENT ${component} ${exclude})
 endfunction()
 
-# The archives' cores are named in Libs.private, for static linking: the
-# client core is libtdxlib.so; the forms core comes with the program's forms
-# library, so no name is given for it here.
+# The archives' cores are named in Libs.private, for static linking, as the
+# rule for choosing the cores says (README, "Choosing the cores"): the client
+# core is -ltdxlib, the stand-in's when morvanta-standins is listed too (its
+# folder then comes first on the library path), else the product's; the
+# forms core comes with the stand-ins or with the program's forms library,
+# so no name is given for it here.
 morvanta_pc(morvanta-dbutil development
   "Morvanta client utility library: parameter blocks, events, blobs, version report"
   "-L\${libdir} -ldbutil" "-ltdxlib")
@@ -98,25 +95,34 @@ morvanta_pc(morvanta-objprint development
 
 # ---- standins --------------------------------------------------------------
 
-set_target_properties(morvanta_tdxlib PROPERTIES EXPORT_NAME tdxlib)
-set_target_properties(morvanta_forms_core_reports PROPERTIES EXPORT_NAME forms_core_reports)
-set_target_properties(morvanta_forms_core_objects PROPERTIES EXPORT_NAME forms_core_objects)
-set_target_properties(morvanta_standin_forms_core PROPERTIES EXPORT_NAME standin_forms_core)
-set_target_properties(morvanta_engine PROPERTIES EXPORT_NAME engine)
-install(TARGETS morvanta_tdxlib morvanta_forms_core_reports morvanta_forms_core_objects
-                morvanta_standin_forms_core morvanta_engine
-  EXPORT MorvantaStandinsTargets
-  LIBRARY DESTINATION ${MORVANTA_INSTALL_STANDINSDIR} COMPONENT standins EXCLUDE_FROM_ALL
-  ARCHIVE DESTINATION ${MORVANTA_INSTALL_STANDINSDIR} COMPONENT standins EXCLUDE_FROM_ALL
-  RUNTIME DESTINATION ${MORVANTA_INSTALL_STANDINSDIR} COMPONENT standins EXCLUDE_FROM_ALL)
-install(EXPORT MorvantaStandinsTargets NAMESPACE Morvanta::
-  DESTINATION ${MORVANTA_INSTALL_CMAKEDIR} COMPONENT standins EXCLUDE_FROM_ALL)
+# Only where the stand-ins are built; a parent project that adds the tree
+# gets none unless it asks (MORVANTA_STANDINS).
+if(MORVANTA_STANDINS)
+  set_target_properties(morvanta_tdxlib PROPERTIES EXPORT_NAME tdxlib)
+  set_target_properties(morvanta_forms_core_reports PROPERTIES EXPORT_NAME forms_core_reports)
+  set_target_properties(morvanta_forms_core_objects PROPERTIES EXPORT_NAME forms_core_objects)
+  set_target_properties(morvanta_standin_forms_core PROPERTIES EXPORT_NAME standin_forms_core)
+  set_target_properties(morvanta_engine PROPERTIES EXPORT_NAME engine)
+  install(TARGETS morvanta_tdxlib morvanta_forms_core_reports morvanta_forms_core_objects
+                  morvanta_standin_forms_core morvanta_engine
+    EXPORT MorvantaStandinsTargets
+    LIBRARY DESTINATION ${MORVANTA_INSTALL_STANDINSDIR} COMPONENT standins EXCLUDE_FROM_ALL
+    ARCHIVE DESTINATION ${MORVANTA_INSTALL_STANDINSDIR} COMPONENT standins EXCLUDE_FROM_ALL
+    RUNTIME DESTINATION ${MORVANTA_INSTALL_STANDINSDIR} COMPONENT standins EXCLUDE_FROM_ALL)
+  install(EXPORT MorvantaStandinsTargets NAMESPACE Morvanta::
+    DESTINATION ${MORVANTA_INSTALL_CMAKEDIR} COMPONENT standins EXCLUDE_FROM_ALL)
 
-# The stand-ins follow the deliverables on a link line; the forms core is C++
-# inside, so a C or Fortran driver needs the C++ runtime named.
-morvanta_pc(morvanta-standins standins
-  "Stand-ins of the Morvanta client core (libtdxlib.so) and forms core, for tests"
-  "-L\${libdir}/morvanta/standins -ltdxlib -lmorvanta_forms_core_objects -lmorvanta_forms_core_reports -lstdc++"
-  "")
+  # The stand-ins follow the deliverables on a link line; the forms core is C++
+  # inside, so a C or Fortran driver needs the C++ runtime named.
+  morvanta_pc(morvanta-standins standins
+    "Stand-ins of the Morvanta client core (libtdxlib.so) and forms core, for tests"
+    "-L\${libdir}/morvanta/standins -ltdxlib -lmorvanta_forms_core_objects -lmorvanta_forms_core_reports -lstdc++"
+    "")
+endif()
 
-include(${CMAKE_CURRENT_LIST_DIR}/packaging.cmake)
+# CPack settings only as the top project, or for a parent that has none of
+# its own: CPack writes one configuration for the whole build tree, and a
+# parent's comes first.
+if(PROJECT_IS_TOP_LEVEL OR NOT (CPack_CMake_INCLUDED OR DEFINED CPACK_PACKAGE_NAME))
+  include(${CMAKE_CURRENT_LIST_DIR}/packaging.cmake)
+endif()

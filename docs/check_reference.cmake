@@ -1,21 +1,26 @@
-# Fails when an entry point declared in a public header has no entry in the
-# reference pages.
+# Fails when one of this system's entry points has no entry in the reference
+# pages, or when a public header declares a function that is neither ours
+# nor one of the cores'.
 #
-#   cmake -DHEADERS=a.h;b.h -DPAGES=x.md;y.md -P check_reference.cmake
+#   cmake -DHEADERS=a.h;b.h -DPAGES=x.md;y.md -DENTRY_POINTS=e.txt;f.txt
+#         -DCORES=cores.txt -P check_reference.cmake
+#
+# Our entry points come from data: ENTRY_POINTS, the lists of the names each
+# installed archive and functions.so define (one a line, the lists the
+# install tests check the archives against), and the functions the headers
+# define themselves (static inline, compiled into the caller). The cores'
+# entry points that the headers declare come from the one list CORES. No
+# comment is read: rewording one changes nothing.
 #
 # An entry is a heading "### `name`" on one of the pages. A declaration is a
-# line that starts in column 0 with a return type and names a function
-# followed by "(" (typedefs and preprocessor lines are not). The headers also
-# declare the outside products' entry points (client core, forms core); those
-# are told apart by the header's own comments:
-#   - a section heading comment ("/* ---- ..." or "/* ==== ...") that says
-#     "provided by" marks everything up to the next section heading;
-#   - any other comment that says "provided by" or names libtdxlib.so marks
-#     the declarations that follow it, up to the next comment.
-# Every other declaration is one of this system's own entry points.
+# line outside comments that starts in column 0 with a return type and names
+# a function followed by "(" (typedefs and preprocessor lines are not).
 
-if(NOT HEADERS OR NOT PAGES)
-  message(FATAL_ERROR "usage: cmake -DHEADERS=... -DPAGES=... -P check_reference.cmake")
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT HEADERS OR NOT PAGES OR NOT ENTRY_POINTS OR NOT CORES)
+  message(FATAL_ERROR
+    "usage: cmake -DHEADERS=... -DPAGES=... -DENTRY_POINTS=... -DCORES=... -P check_reference.cmake")
 endif()
 
 # Lines of a file as a list; ";" and brackets are masked so that they do not
@@ -29,6 +34,26 @@ function(read_lines path out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
+# The names of one or more lists, one name a line; "#" starts a comment line.
+function(read_names out)
+  set(names "")
+  foreach(path IN LISTS ARGN)
+    file(STRINGS "${path}" lines REGEX "^[ \t]*[A-Za-z_]")
+    foreach(line IN LISTS lines)
+      string(STRIP "${line}" line)
+      list(APPEND names "${line}")
+    endforeach()
+  endforeach()
+  set(${out} "${names}" PARENT_SCOPE)
+endfunction()
+
+read_names(ours ${ENTRY_POINTS})
+read_names(cores ${CORES})
+if(NOT ours OR NOT cores)
+  message(FATAL_ERROR "no names in ${ENTRY_POINTS} or ${CORES}")
+endif()
+set(unknown "")
+
 set(documented "")
 foreach(page IN LISTS PAGES)
   read_lines("${page}" lines)
@@ -39,61 +64,63 @@ foreach(page IN LISTS PAGES)
   endforeach()
 endforeach()
 
-set(missing "")
-set(own_count 0)
+# Declarations of the headers, comments taken out first.
+set(declared "")
 foreach(header IN LISTS HEADERS)
   read_lines("${header}" lines)
   set(in_comment FALSE)
-  set(comment "")
-  set(section_outside FALSE)
-  set(outside FALSE)
   foreach(line IN LISTS lines)
-    if(NOT in_comment AND line MATCHES "^[ \t]*/\\*")
-      set(in_comment TRUE)
-      set(comment "")
-    endif()
     if(in_comment)
-      string(APPEND comment " ${line}")
-      if(line MATCHES "\\*/")
-        set(in_comment FALSE)
-        string(FIND "${comment}" "provided by" provided)
-        string(FIND "${comment}" "libtdxlib.so" core)
-        if(comment MATCHES "^ [ \t]*/\\* (----|====)")
-          if(provided GREATER -1)
-            set(section_outside TRUE)
-          else()
-            set(section_outside FALSE)
-          endif()
-          set(outside ${section_outside})
-        elseif(provided GREATER -1 OR core GREATER -1)
-          set(outside TRUE)
-        else()
-          set(outside ${section_outside})
-        endif()
+      string(FIND "${line}" "*/" close)
+      if(close EQUAL -1)
+        continue()
       endif()
-      continue()
+      math(EXPR close "${close} + 2")
+      string(SUBSTRING "${line}" ${close} -1 line)
+      set(in_comment FALSE)
+    endif()
+    string(REGEX REPLACE "/\\*([^*]|\\*+[^*/])*\\*+/" "" line "${line}")
+    string(REGEX REPLACE "//.*" "" line "${line}")
+    string(FIND "${line}" "/*" open)
+    if(open GREATER -1)
+      string(SUBSTRING "${line}" 0 ${open} line)
+      set(in_comment TRUE)
     endif()
     if(line MATCHES "^(typedef|#|extern \"C\"|})")
       continue()
     endif()
     if(line MATCHES "^[A-Za-z_][A-Za-z0-9_ *]*[ *]([A-Za-z_][A-Za-z0-9_]*)\\(")
-      if(NOT outside)
-        math(EXPR own_count "${own_count} + 1")
-        list(FIND documented "${CMAKE_MATCH_1}" at)
-        if(at EQUAL -1)
-          list(APPEND missing "${CMAKE_MATCH_1} (${header})")
-        endif()
+      set(name "${CMAKE_MATCH_1}")
+      if(line MATCHES "^static inline ")
+        list(APPEND ours "${name}")
+      elseif(NOT name IN_LIST ours AND NOT name IN_LIST cores)
+        list(APPEND unknown "${name} (${header})")
       endif()
     endif()
   endforeach()
 endforeach()
 
-if(own_count EQUAL 0)
-  message(FATAL_ERROR "no entry points found in ${HEADERS}")
-endif()
+list(REMOVE_DUPLICATES ours)
+set(missing "")
+foreach(name IN LISTS ours)
+  if(NOT name IN_LIST documented)
+    list(APPEND missing "${name}")
+  endif()
+endforeach()
+
+set(report "")
 if(missing)
-  list(REMOVE_DUPLICATES missing)
   string(REPLACE ";" "\n  " missing "${missing}")
-  message(FATAL_ERROR "entry points without an entry in the reference:\n  ${missing}")
+  string(APPEND report "entry points without an entry in the reference:\n  ${missing}\n")
 endif()
-message(STATUS "${own_count} declarations, each with an entry in the reference")
+if(unknown)
+  list(REMOVE_DUPLICATES unknown)
+  string(REPLACE ";" "\n  " unknown "${unknown}")
+  string(APPEND report "declared, but neither an entry point of ours nor listed among the cores' "
+    "(${CORES}):\n  ${unknown}\n")
+endif()
+if(report)
+  message(FATAL_ERROR "${report}")
+endif()
+list(LENGTH ours count)
+message(STATUS "${count} entry points, each with an entry in the reference")

@@ -12,8 +12,8 @@
 #define MORVANTA_FORMS_H
 
 #include <stdint.h>
-#include <time.h>
 
+#include "internal_date.h"    /* internal_date, tdx__encode_date, tdx__decode_date */
 #include "morvanta_version.h" /* MORVANTA_VERSION_MAJOR, _MINOR, _STRING */
 
 #ifdef __cplusplus
@@ -57,20 +57,6 @@ typedef struct value_desc {
     int16_t sub_type;  /* 2 in the mover's own text descriptors, else 0 */
     void *address;
 } value_desc;
-
-#ifndef MORVANTA_INTERNAL_DATE_DEFINED
-#define MORVANTA_INTERNAL_DATE_DEFINED
-/* A date in the client core's form: consecutive day numbers and the time of
-   day in ten-thousandths of a second (0 to 863999999). */
-typedef struct internal_date {
-    int32_t day_number;
-    int32_t time_of_day;
-} internal_date;
-#endif
-
-/* Client core calendar (libtdxlib.so): broken-down time to and from internal_date. */
-void tdx__encode_date(const struct tm *time, internal_date *date);
-void tdx__decode_date(const internal_date *date, struct tm *time);
 
 /* Any value as text: the result is its length, *text_out its first character.
    Text kinds are returned in place; a varying string yields at most its

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project and runs every test, in the builds that CI checks:
 #   native   x86_64, warnings as the project sets them
-#   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers, run
+#   m32      the Intel 386 target (Debian's i686-linux-gnu cross compilers; its
+#            programs run directly where the machine runs i386 programs, else
 #            through qemu-i386)
 #   sanitize AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on
 #   arm64    64-bit little-endian (Debian's aarch64-linux-gnu cross compilers,
@@ -14,21 +15,26 @@
 #            UBSan) for FUZZ_SECONDS each (default 20); each target is one test
 # Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
-# The run ends with one line for all builds, "tests: N passed, M failed", and
-# exits non-zero when anything failed; a build that does not configure or
-# compile counts as one failed test.
+# The run ends with one line for all builds, "tests: N passed, M failed,
+# K skipped", and exits non-zero when anything failed; a build that does not
+# configure or compile counts as one failed test. A test or build whose tool
+# is missing is skipped, except under CI=true, where it fails.
 set -uo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz)
+# shellcheck source=../tests/support/require_tool.sh
+. "$top/tests/support/require_tool.sh"
 
 passed=0
 failed=0
+skipped=0
 
 # count_ctest LOG: adds the counts of ctest's summary line in LOG, or one
-# failure when there is none (the run did not get that far).
+# failure when there is none (the run did not get that far). ctest counts a
+# skipped test as passed and lists it as "(Skipped)".
 count_ctest() {
   local line
   line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1)
@@ -36,11 +42,23 @@ count_ctest() {
     failed=$((failed + 1))
     return
   fi
-  local bad total
+  local bad total skips
   bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
   total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-  passed=$((passed + total - bad))
+  skips=$(grep -cE '^[[:space:]]+[0-9]+ - .* \(Skipped\)$' "$1")
+  passed=$((passed + total - bad - skips))
   failed=$((failed + bad))
+  skipped=$((skipped + skips))
+}
+
+# needs BUILD TOOL...: true when every TOOL is on the path; else the build is
+# skipped (counted as one skipped test), or fails under CI=true.
+needs() {
+  local build=$1 tool; shift
+  tool=$(missing_tool "$@") || return 0
+  echo "=== $build build: skipped: $tool not found ==="
+  if [ "${CI:-}" = true ]; then failed=$((failed + 1)); else skipped=$((skipped + 1)); fi
+  return 1
 }
 
 # count_step STATUS: a step that is not a ctest run counts as one test.
@@ -128,10 +146,12 @@ for build in "${builds[@]}"; do
     native)
       run_build native ;;
     m32)
-      # The Intel 386 target, built with Debian's i686 cross toolchain and run
-      # through qemu-i386 on the system's 32-bit runtime (libc6-i386,
-      # lib32stdc++6, lib32gfortran5): the cross toolchain's own C library
-      # hangs in a forked child under qemu-user.
+      # The Intel 386 target, built with Debian's i686 cross toolchain. Its
+      # programs run on the system's 32-bit runtime (libc6-i386,
+      # lib32stdc++6, lib32gfortran5): directly where the machine runs i386
+      # programs (the toolchain file checks), else through qemu-i386, under
+      # which the cross toolchain's own C library hangs in a forked child.
+      needs m32 i686-linux-gnu-g++ || continue
       run_build m32 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/cross-linux-gnu.cmake" \
         -DCROSS_TRIPLE=i686-linux-gnu -DCROSS_PROCESSOR=i686 -DCROSS_QEMU=qemu-i386 ;;
     sanitize)
@@ -148,11 +168,13 @@ for build in "${builds[@]}"; do
         arm64) triple=aarch64-linux-gnu processor=aarch64 qemu=qemu-aarch64 ;;
         s390x) triple=s390x-linux-gnu processor=s390x qemu=qemu-s390x ;;
       esac
+      needs "$build" "$triple-g++" "$qemu" || continue
       run_build "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/cross-linux-gnu.cmake" \
         -DCROSS_TRIPLE=$triple -DCROSS_PROCESSOR=$processor \
         "-DCROSS_QEMU=$qemu;-L;/usr/$triple" ;;
     valgrind)
       # Reuses (or makes) the native build tree and runs its tests under memcheck.
+      needs valgrind valgrind || continue
       echo "=== valgrind (native build under memcheck) ==="
       dir="$top/build/native"
       if ! { cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug >"$dir.configure.log" 2>&1 &&
@@ -166,11 +188,12 @@ for build in "${builds[@]}"; do
         grep -q '^memcheck defects: 0$' "$top/build/valgrind.test.log"; count_step $?
       fi ;;
     fuzz)
+      needs fuzz clang-14 || continue
       run_fuzz ;;
     *)
       echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind or fuzz)" >&2; exit 2 ;;
   esac
 done
 
-echo "tests: $passed passed, $failed failed"
+echo "tests: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

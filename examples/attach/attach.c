@@ -9,7 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 int main(int argc, char **argv)
 {

@@ -8,7 +8,7 @@
  */
 #include <stdio.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 int main(int argc, char **argv)
 {

@@ -5,7 +5,7 @@
  */
 #include <stdio.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 int main(int argc, char **argv)
 {

@@ -10,7 +10,7 @@
  */
 #include <stdio.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 /* One byte into a write stream; 1 when it went in, 0 on failure. */
 static int put_byte(int byte, blob_stream *stream)

@@ -8,7 +8,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "functions.h"
+#include <morvanta/functions.h>
 
 /* The sample function's own type: a value, and a result area of 20
    characters (21 bytes hold every value's text). */

@@ -8,7 +8,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 /* Stands in for a delivery by the client core: writes a new count into the
    result block's count field of the name at `index` (least significant byte

@@ -7,7 +7,7 @@
  */
 #include <stdio.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 /* Receives the caller's argument unchanged and one line. */
 static void print_line(void *argument, const char *line)

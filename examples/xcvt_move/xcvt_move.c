@@ -12,7 +12,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "forms.h"
+#include <morvanta/forms.h>
 
 static jmp_buf failed_move;
 

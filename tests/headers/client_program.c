@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "dbutil.h"
+#include <morvanta/dbutil.h>
 
 static int failures = 0;
 

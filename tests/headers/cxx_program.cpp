@@ -1,7 +1,7 @@
-// The chief headers from C++: declarations in extern "C", both together.
-#include "dbutil.h"
-#include "forms.h"
-#include "functions.h"
+// The chief headers from C++: declarations in extern "C", all three together.
+#include <morvanta/dbutil.h>
+#include <morvanta/forms.h>
+#include <morvanta/functions.h>
 
 int main()
 {

@@ -1,7 +1,8 @@
 /* Includes the forms chief header from C99, next to the client's: both
-   declare internal_date and the client core's date calls. */
-#include "dbutil.h"
-#include "forms.h"
+   include the one declaration of internal_date and the client core's date
+   calls. */
+#include <morvanta/dbutil.h>
+#include <morvanta/forms.h>
 
 int main(void)
 {

@@ -5,8 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "dbutil.h"
-#include "forms.h"
+#include <morvanta/dbutil.h>
+#include <morvanta/forms.h>
 
 /* Names internal to the archives; the program's own must link. */
 int get_ods_version(void) { return 7; }

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "dbutil.h"
-#include "forms.h"
+#include <morvanta/dbutil.h>
+#include <morvanta/forms.h>
 
 int main()
 {

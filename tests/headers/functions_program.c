@@ -1,6 +1,0 @@
-#include "functions.h"
-
-int main(void)
-{
-    return 0;
-}
