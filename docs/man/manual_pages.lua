@@ -74,6 +74,21 @@ local function roff(text)
   return text
 end
 
+-- A roff text line broken at blanks into lines of at most 78 bytes.
+local function wrap(text)
+  local lines, line = {}, ""
+  for word in text:gmatch("%S+") do
+    if #line > 0 and #line + 1 + #word > 78 then
+      lines[#lines + 1] = line
+      line = word:match("^[.']") and ("\\&" .. word) or word
+    else
+      line = #line > 0 and (line .. " " .. word) or word
+    end
+  end
+  lines[#lines + 1] = line
+  return table.concat(lines, "\n")
+end
+
 -- The label of a paragraph, and the paragraph without it.
 local function split_label(block)
   if block.t ~= "Para" or #block.content == 0 or block.content[1].t ~= "Emph" then
@@ -123,6 +138,9 @@ local function parts(blocks)
   local current = "DESCRIPTION"
   for _, block in ipairs(blocks) do
     local section, rest = split_label(block)
+    if block.t == "Header" then
+      current = "DESCRIPTION"
+    end
     if section then
       current = section
       result[current] = result[current] or pandoc.List()
@@ -188,7 +206,7 @@ function Pandoc(doc)
         local name = block.content[1].text
         local proto = prototype(header_lines, name)
         if proto then
-          local summary = stringify(block.content):sub(#name + 1):gsub("^%s*[—%-]%s*", "")
+          local summary = stringify(block.content):sub(#name + 1):gsub("^%s*—%s*", "")
           entry = { name = name, summary = summary, part = part_title, proto = proto,
                     blocks = pandoc.List() }
           entries[#entries + 1] = entry
@@ -209,7 +227,7 @@ function Pandoc(doc)
   local function page(name, summary_names, summary, synopsis, sections, see_also)
     local blocks = pandoc.List({ pandoc.RawBlock("man", title_line:format(name:upper())) })
     blocks:insert(heading("NAME"))
-    blocks:insert(pandoc.RawBlock("man", roff(table.concat(summary_names, ", ")) .. " \\- " .. roff(summary)))
+    blocks:insert(pandoc.RawBlock("man", wrap(roff(table.concat(summary_names, ", ")) .. " \\- " .. roff(summary))))
     blocks:insert(heading("SYNOPSIS"))
     blocks:insert(pandoc.RawBlock("man", ".nf\n.B #include <" .. include .. ">\n.PP\n" ..
                                   table.concat(synopsis, "\n") .. "\n.fi"))
