@@ -86,20 +86,24 @@ if(MORVANTA_DEB_CLIENT_CORE)
 endif()
 
 # Folders that the install creates are 0755 whatever the umask of whoever
-# installs or packages.
+# installs or packages (the folders cpack makes itself are set so by
+# prepare_package_files.cmake), and so are the package's control files.
 set(directory_permissions OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                           WORLD_READ WORLD_EXECUTE)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directory_permissions})
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directory_permissions})
 
-# Read by cpack itself: the packages' date, and the archives stripped as
-# Debian strips them before they are packed (with the target's tools).
+# Read by cpack itself: the packages' date; the files stripped as Debian
+# strips them, and the folders made 0755, before they are packed (with the
+# target's tools); the package's own members made 0644 after.
 set(CPACK_MORVANTA_STRIP ${CMAKE_STRIP})
 set(CPACK_MORVANTA_OBJCOPY ${CMAKE_OBJCOPY})
 configure_file(${packaging_dir}/cpack_project.cmake.in
   ${PROJECT_BINARY_DIR}/package/cpack_project.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/package/cpack_project.cmake)
-set(CPACK_PRE_BUILD_SCRIPTS ${packaging_dir}/strip_like_debian.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${packaging_dir}/prepare_package_files.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${packaging_dir}/deb_member_modes.cmake)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
 cpack_add_component(runtime DISPLAY_NAME "Cache manager and function module")

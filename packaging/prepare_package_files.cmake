@@ -1,12 +1,17 @@
 # Run by cpack after it has installed the packages' files and before it packs
-# them (CPACK_PRE_BUILD_SCRIPTS), to strip as Debian strips: the static
+# them (CPACK_PRE_BUILD_SCRIPTS). Every folder becomes 0755, whatever the
+# umask cpack made it with. Files are stripped as Debian strips them: the static
 # archives lose their debug information (the symbols a program links against
 # stay), and archives, programs and shared objects lose the compiler's
 # .comment and .note sections. cpack itself then strips the programs and
 # shared objects, keeping their debug information in the -dbgsym packages.
-file(GLOB_RECURSE files LIST_DIRECTORIES false "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
-foreach(path IN LISTS files)
+file(GLOB_RECURSE paths LIST_DIRECTORIES true "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
+foreach(path IN LISTS paths)
   if(IS_SYMLINK "${path}")
+    continue()
+  elseif(IS_DIRECTORY "${path}")
+    file(CHMOD "${path}" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+         GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
     continue()
   endif()
   file(READ "${path}" magic LIMIT 8 HEX)
