@@ -15,9 +15,15 @@ include(CMakePackageConfigHelpers)
 # ---- runtime ---------------------------------------------------------------
 
 # The installed cache finds the client core through the system's library
-# path, where the product puts libtdxlib.so: no RUNPATH of its own.
-set_target_properties(morvanta_cache PROPERTIES INSTALL_RPATH "")
-install(TARGETS morvanta_cache
+# path, where the product puts libtdxlib.so: no RUNPATH of its own. It is
+# linked anew from the same objects without the build tree's run path, rather
+# than blanked, so that no trace of the build directory stays in it.
+add_executable(morvanta_cache_installed $<TARGET_OBJECTS:morvanta_cache>)
+target_link_libraries(morvanta_cache_installed PRIVATE Morvanta::tdxlib)
+target_link_options(morvanta_cache_installed PRIVATE $<TARGET_PROPERTY:morvanta_cache,LINK_OPTIONS>)
+set_target_properties(morvanta_cache_installed PROPERTIES OUTPUT_NAME cache
+  RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/install_copy SKIP_BUILD_RPATH ON LINKER_LANGUAGE CXX)
+install(TARGETS morvanta_cache_installed
   RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR} COMPONENT runtime)
 install(TARGETS morvanta_functions
   LIBRARY DESTINATION ${MORVANTA_INSTALL_UDFDIR} COMPONENT runtime)

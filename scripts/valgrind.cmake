@@ -20,11 +20,11 @@ endif()
 ctest_start(Experimental QUIET)
 # Left out: the checks that only run cmake or a shell script over the
 # build's files (valgrind would check cmake or bash, not our code): the ABI
-# record, the archive checks, the install tree, the reference and manual page,
-# the examples and the demo (their programs run under the sanitizer build's
-# leak checker instead).
+# record, the archive checks, the install tree, the Debian packages, the
+# reference and manual pages, the examples and the demo (their programs run
+# under the sanitizer build's leak checker instead).
 ctest_memcheck(PARALLEL_LEVEL ${JOBS} INCLUDE "${INCLUDE}"
-  EXCLUDE "^(abi\\.baseline|headers\\..*_needs_no_cxx_runtime|install\\..*|docs\\..*|examples\\..*|demo\\..*)$"
+  EXCLUDE "^(abi\\.baseline|headers\\..*_needs_no_cxx_runtime|install\\..*|packaging\\..*|docs\\..*|examples\\..*|demo\\..*)$"
   DEFECT_COUNT defects)
 if(defects GREATER 0)
   # Show valgrind's report of every test it found fault with.
