@@ -9,8 +9,10 @@
 # alike. GNUInstallDirs picks it for the prefix /usr only, which would leave
 # a package built from the default configuration (prefix /usr/local, packaged
 # under /usr) with export files that point into lib. CMAKE_INSTALL_LIBDIR
-# still chooses another.
-if(NOT DEFINED CMAKE_INSTALL_LIBDIR AND CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version)
+# still chooses another. Inside another project the layout is the parent's:
+# the cache entry would change where the parent's own libraries go.
+if(PROJECT_IS_TOP_LEVEL AND NOT DEFINED CMAKE_INSTALL_LIBDIR AND CMAKE_LIBRARY_ARCHITECTURE
+   AND EXISTS /etc/debian_version)
   set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH
     "Object code libraries (lib/<multiarch triplet> on Debian)")
 endif()
