@@ -12,7 +12,9 @@
 #            memory error or leak fails the test; scripts/valgrind.cmake)
 #   fuzz     every fuzz target coverage-guided (clang-14, libFuzzer, ASan +
 #            UBSan) for FUZZ_SECONDS each (default 20); each target is one test
-# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz ...]   (default: all of them)
+#   tsan     the threads test alone under ThreadSanitizer (which does not mix
+#            with ASan): any data race it sees fails the test
+# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz|tsan ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -22,7 +24,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz tsan)
 
 passed=0
 failed=0
@@ -48,7 +50,9 @@ count_step() {
   if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 }
 
-# run_build NAME CMAKE-ARGS...: configure, build and test one build tree.
+# run_build NAME CMAKE-ARGS...: configure, build and test one build tree;
+# with BUILD_TARGET set only that target is built, and with TEST_LABEL set only
+# the tests of that label run.
 run_build() {
   local name=$1; shift
   local dir="$top/build/$name"
@@ -56,10 +60,11 @@ run_build() {
   if ! cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$dir.configure.log" 2>&1; then
     cat "$dir.configure.log"; count_step 1; return
   fi
-  if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+  if ! cmake --build "$dir" -j "$jobs" ${BUILD_TARGET:+--target "$BUILD_TARGET"} >"$dir.build.log" 2>&1; then
     cat "$dir.build.log"; count_step 1; return
   fi
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 120 2>&1 | tee "$dir.test.log"
+  ctest --test-dir "$dir" -j "$jobs" ${TEST_LABEL:+-L "$TEST_LABEL"} --output-on-failure --timeout 120 2>&1 |
+    tee "$dir.test.log"
   count_ctest "$dir.test.log"
 }
 
@@ -167,8 +172,18 @@ for build in "${builds[@]}"; do
       fi ;;
     fuzz)
       run_fuzz ;;
+    tsan)
+      # Only what the threads test links is built: the deliverables it calls,
+      # the stand-ins and GoogleTest. A run in which ThreadSanitizer reported
+      # anything exits 66.
+      tsan="-fsanitize=thread -fno-omit-frame-pointer"
+      BUILD_TARGET=threads_test TEST_LABEL=threads \
+      run_build tsan \
+        -DCMAKE_C_FLAGS="$tsan" -DCMAKE_CXX_FLAGS="$tsan" \
+        -DCMAKE_EXE_LINKER_FLAGS="$tsan" -DCMAKE_SHARED_LINKER_FLAGS="$tsan" \
+        -DCMAKE_MODULE_LINKER_FLAGS="$tsan" ;;
     *)
-      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind or fuzz)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind, fuzz or tsan)" >&2; exit 2 ;;
   esac
 done
 
