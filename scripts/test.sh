@@ -14,7 +14,9 @@
 #            UBSan) for FUZZ_SECONDS each (default 20); each target is one test
 #   tsan     the threads test alone under ThreadSanitizer (which does not mix
 #            with ASan): any data race it sees fails the test
-# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz|tsan ...]   (default: all of them)
+#   analysis the static-analysis gates on the deliverables (scripts/analyze.sh);
+#            each gate is one test
+# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz|tsan|analysis ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed", and
 # exits non-zero when anything failed; a build that does not configure or
@@ -24,7 +26,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz tsan)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz tsan analysis)
 
 passed=0
 failed=0
@@ -113,6 +115,21 @@ run_fuzz() {
   done
 }
 
+# run_analysis: the static-analysis gates (scripts/analyze.sh), one test each;
+# a gate whose tool is missing counts neither way.
+run_analysis() {
+  local log="$top/build/analysis.test.log" status
+  echo "=== analysis (static-analysis gates on the deliverables) ==="
+  JOBS=$jobs "$top/scripts/analyze.sh" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  passed=$((passed + $(grep -cE '^analysis [a-z-]+: passed' "$log")))
+  failed=$((failed + $(grep -cE '^analysis [a-z-]+: FAILED' "$log")))
+  # A tree that did not configure ran no gate.
+  if [ "$status" -ne 0 ] && [ "$status" -ne 77 ] && ! grep -qE '^analysis [a-z-]+: ' "$log"; then
+    count_step 1
+  fi
+}
+
 # fuzz_one TARGET NAME SECONDS FINDINGS: one coverage-guided run from the
 # target's corpus, into a scratch corpus (the repository's stays as it is);
 # its exit status goes to FINDINGS/NAME.status.
@@ -182,8 +199,10 @@ for build in "${builds[@]}"; do
         -DCMAKE_C_FLAGS="$tsan" -DCMAKE_CXX_FLAGS="$tsan" \
         -DCMAKE_EXE_LINKER_FLAGS="$tsan" -DCMAKE_SHARED_LINKER_FLAGS="$tsan" \
         -DCMAKE_MODULE_LINKER_FLAGS="$tsan" ;;
+    analysis)
+      run_analysis ;;
     *)
-      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind, fuzz or tsan)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind, fuzz, tsan or analysis)" >&2; exit 2 ;;
   esac
 done
 
