@@ -57,7 +57,8 @@ void hand_over(int32_t from, int to)
 void print_version_and_exit()
 {
     std::printf("Shared cache manager version %s\n", version_text);
-    std::fflush(stdout);
+    // The status after "Z" is 0 whatever became of the message.
+    (void)std::fflush(stdout);
     std::exit(0);
 }
 
@@ -107,11 +108,13 @@ int main(int argc, char **argv)
 
     if (setreuid(0, 0) < 0) {
         std::printf("Shared cache manager: couldn't set uid to superuser\n");
-        std::fflush(stdout);
+        // A message for the operator: the start-up goes on whatever became of it.
+        (void)std::fflush(stdout);
     }
     setpgrp();  // lead a process group of our own
-    std::signal(SIGINT, SIG_IGN);
-    std::signal(SIGQUIT, SIG_IGN);
+    // Fails only for a signal number that does not exist.
+    (void)std::signal(SIGINT, SIG_IGN);
+    (void)std::signal(SIGQUIT, SIG_IGN);
 
     const char *database = scan_arguments(count, args);
 
@@ -126,7 +129,8 @@ int main(int argc, char **argv)
                                       static_cast<int16_t>(cache_dpb.size()), cache_dpb.data());
         if (status != 0 && status != TDX_ATTACH_AGAIN) {
             tdx__print_status(status_vector);
-            std::fflush(stdout);
+            // The log gets the status too, whatever became of the printed copy.
+            (void)std::fflush(stdout);
             tdx__log_status(database, status_vector);
         }
         if (handle != 0)

@@ -49,7 +49,19 @@ char *put_record(char *at, const char *name, size_t length)
 extern "C" int32_t tdx__event_block(char **event_buffer, char **result_buffer, int16_t count, ...)
 {
     va_list names;
+    // The interface fixes a 16-bit count before the names, a type that
+    // default promotion widens. The compilers' va_start finds the variable
+    // arguments from the call's frame, whatever the last named parameter's
+    // type, so the names are read right; clang warns of the promotion all
+    // the same.
+#ifdef __clang__
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wvarargs"
+#endif
     va_start(names, count);
+#ifdef __clang__
+#pragma clang diagnostic pop
+#endif
     // The names are read twice: once to size the buffers, once to fill them.
     va_list again;
     va_copy(again, names);
@@ -61,7 +73,7 @@ extern "C" int32_t tdx__event_block(char **event_buffer, char **result_buffer, i
         const char *name = va_arg(names, const char *);
         const size_t length = std::strlen(name);
         fits = fits && trimmed_length(name, length) <= EVENT_NAME_MAX_LENGTH;
-        size += static_cast<int64_t>(length) + 1 + count_width;
+        size += static_cast<int64_t>(length + 1 + count_width);
     }
     va_end(names);
 

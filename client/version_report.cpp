@@ -112,7 +112,7 @@ bool print_components(const Components &found, const Printer &printer)
             return false;
         // Lines that do not fit their area are cut.
         char line[VERSION_LINE_AREA];
-        std::snprintf(line, sizeof line, "%s (%s), version \"%.*s\"",
+        (void)std::snprintf(line, sizeof line, "%s (%s), version \"%.*s\"",
                       dbutil::implementation_name(codes.bytes[code_at]),
                       dbutil::class_name(codes.bytes[code_at + 1]), static_cast<int>(text_length),
                       reinterpret_cast<const char *>(texts.bytes + text_at + 1));
@@ -175,7 +175,8 @@ extern "C" int32_t tdx__version(tdx_handle *db_handle, tdx_version_callback rout
     if (get_ods_version(db_handle, &version, &minor) != 0)
         return 1;
     char line[VERSION_LINE_AREA];
-    std::snprintf(line, sizeof line, "on disk structure version %d.%d", version, minor);
+    // Two 16-bit numbers always fit.
+    (void)std::snprintf(line, sizeof line, "on disk structure version %d.%d", version, minor);
     printer.print(line);
     return 0;
 }

@@ -13,7 +13,11 @@
 #            memory error or leak fails the test; scripts/valgrind.cmake)
 #   fuzz     every fuzz target coverage-guided (clang-14, libFuzzer, ASan +
 #            UBSan) for FUZZ_SECONDS each (default 20); each target is one test
-# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz ...]   (default: all of them)
+#   tsan     the threads test alone under ThreadSanitizer (which does not mix
+#            with ASan): any data race it sees fails the test
+#   analysis the static-analysis gates on the deliverables (scripts/analyze.sh);
+#            each gate is one test
+# Usage: scripts/test.sh [native|m32|sanitize|arm64|s390x|valgrind|fuzz|tsan|analysis ...]   (default: all of them)
 # Build trees go to build/<name>; set JOBS to change the parallelism (default 2).
 # The run ends with one line for all builds, "tests: N passed, M failed,
 # K skipped", and exits non-zero when anything failed; a build that does not
@@ -24,7 +28,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz)
+[ ${#builds[@]} -gt 0 ] || builds=(native m32 sanitize arm64 s390x valgrind fuzz tsan analysis)
 # shellcheck source=../tests/support/require_tool.sh
 . "$top/tests/support/require_tool.sh"
 
@@ -66,7 +70,9 @@ count_step() {
   if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 }
 
-# run_build NAME CMAKE-ARGS...: configure, build and test one build tree.
+# run_build NAME CMAKE-ARGS...: configure, build and test one build tree;
+# with BUILD_TARGET set only that target is built, and with TEST_LABEL set only
+# the tests of that label run.
 run_build() {
   local name=$1; shift
   local dir="$top/build/$name"
@@ -74,10 +80,11 @@ run_build() {
   if ! cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$dir.configure.log" 2>&1; then
     cat "$dir.configure.log"; count_step 1; return
   fi
-  if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+  if ! cmake --build "$dir" -j "$jobs" ${BUILD_TARGET:+--target "$BUILD_TARGET"} >"$dir.build.log" 2>&1; then
     cat "$dir.build.log"; count_step 1; return
   fi
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 120 2>&1 | tee "$dir.test.log"
+  ctest --test-dir "$dir" -j "$jobs" ${TEST_LABEL:+-L "$TEST_LABEL"} --output-on-failure --timeout 120 2>&1 |
+    tee "$dir.test.log"
   count_ctest "$dir.test.log"
 }
 
@@ -124,6 +131,21 @@ run_fuzz() {
       count_step 1
     fi
   done
+}
+
+# run_analysis: the static-analysis gates (scripts/analyze.sh), one test each;
+# a gate whose tool is missing counts neither way.
+run_analysis() {
+  local log="$top/build/analysis.test.log" status
+  echo "=== analysis (static-analysis gates on the deliverables) ==="
+  JOBS=$jobs "$top/scripts/analyze.sh" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  passed=$((passed + $(grep -cE '^analysis [a-z-]+: passed' "$log")))
+  failed=$((failed + $(grep -cE '^analysis [a-z-]+: FAILED' "$log")))
+  # A tree that did not configure ran no gate.
+  if [ "$status" -ne 0 ] && [ "$status" -ne 77 ] && ! grep -qE '^analysis [a-z-]+: ' "$log"; then
+    count_step 1
+  fi
 }
 
 # fuzz_one TARGET NAME SECONDS FINDINGS: one coverage-guided run from the
@@ -190,8 +212,20 @@ for build in "${builds[@]}"; do
     fuzz)
       needs fuzz clang-14 || continue
       run_fuzz ;;
+    tsan)
+      # Only what the threads test links is built: the deliverables it calls,
+      # the stand-ins and GoogleTest. A run in which ThreadSanitizer reported
+      # anything exits 66.
+      tsan="-fsanitize=thread -fno-omit-frame-pointer"
+      BUILD_TARGET=threads_test TEST_LABEL=threads \
+      run_build tsan \
+        -DCMAKE_C_FLAGS="$tsan" -DCMAKE_CXX_FLAGS="$tsan" \
+        -DCMAKE_EXE_LINKER_FLAGS="$tsan" -DCMAKE_SHARED_LINKER_FLAGS="$tsan" \
+        -DCMAKE_MODULE_LINKER_FLAGS="$tsan" ;;
+    analysis)
+      run_analysis ;;
     *)
-      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind or fuzz)" >&2; exit 2 ;;
+      echo "unknown build: $build (native, m32, sanitize, arm64, s390x, valgrind, fuzz, tsan or analysis)" >&2; exit 2 ;;
   esac
 done
 

@@ -43,8 +43,9 @@ void date_error(const char *text, uint16_t length)
 {
     const int shown = length < message_text_limit ? length : message_text_limit;
     char message[message_size];
-    std::snprintf(message, sizeof message, "Error converting string \"%.*s\" to date", shown,
-                  text);
+    // `shown` keeps the text within the message, so nothing is cut.
+    (void)std::snprintf(message, sizeof message, "Error converting string \"%.*s\" to date",
+                        shown, text);
     NORIX_error(message);
 }
 

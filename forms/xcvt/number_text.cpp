@@ -30,7 +30,7 @@ int32_t digit_count_of(uint32_t value)
 // "00" to "99": the digits are made two at a time.
 constexpr std::array<char, 200> digit_pairs = [] {
     std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
+    for (size_t i = 0; i < 100; ++i) {
         pairs[2 * i] = static_cast<char>('0' + i / 10);
         pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
     }
@@ -47,11 +47,11 @@ void put_digits(uint32_t magnitude, char *end)
         const uint32_t pair = magnitude % 100u;
         magnitude /= 100u;
         first -= 2;
-        std::memcpy(first, &digit_pairs[2 * pair], 2);
+        std::memcpy(first, &digit_pairs[size_t{2} * pair], 2);
     }
     if (magnitude >= 10) {
         first -= 2;
-        std::memcpy(first, &digit_pairs[2 * magnitude], 2);
+        std::memcpy(first, &digit_pairs[size_t{2} * magnitude], 2);
     } else {
         *--first = static_cast<char>('0' + magnitude);
     }
@@ -66,7 +66,7 @@ void put_digits_in_width(uint32_t value, int32_t width, char *end)
         const uint32_t pair = value % 100u;
         value /= 100u;
         first -= 2;
-        std::memcpy(first, &digit_pairs[2 * pair], 2);
+        std::memcpy(first, &digit_pairs[size_t{2} * pair], 2);
     }
     if (width == 1)
         *--first = static_cast<char>('0' + value % 10u);

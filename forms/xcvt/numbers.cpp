@@ -33,9 +33,7 @@ bool read_exponent(const char *text, uint16_t length, uint16_t position, bool st
             value = static_cast<int16_t>(value * 10 + (c - '0'));
         else if (c == '-' && value == 0)
             negative = true;
-        else if (c == '+' && value == 0 && !(strict_plus && negative))
-            continue;
-        else if (c == ' ')
+        else if (c == ' ' || (c == '+' && value == 0 && !(strict_plus && negative)))
             continue;
         else {
             NORIX_error(conversion_error);
@@ -111,11 +109,9 @@ bool split_number(const char *text, uint16_t length, int32_t *mantissa, int16_t 
             point = true;
         } else if (c == '-' && value == 0 && !negative) {
             negative = true;
-        } else if (c == '+' && value == 0 && !negative) {
-            continue;
         } else if (c == 'e' || c == 'E') {
             break;
-        } else if (c == ' ') {
+        } else if (c == ' ' || (c == '+' && value == 0 && !negative)) {
             continue;
         } else {
             NORIX_error(conversion_error);

@@ -45,10 +45,11 @@ struct OpenBlob {
     size_t offset = 0;   // reading: bytes of it already handed out
 };
 
-std::map<uint64_t, Segments> blobs;
-std::map<tdx_handle, OpenBlob> open_blobs;
-uint64_t next_id = 1;
-tdx_handle next_handle = 0x1000;
+// Per thread, as all of the core's state (core_state.h).
+thread_local std::map<uint64_t, Segments> blobs;
+thread_local std::map<tdx_handle, OpenBlob> open_blobs;
+thread_local uint64_t next_id = 1;
+thread_local tdx_handle next_handle = 0x1000;
 
 uint64_t key_of(const tdx_quad *id)
 {

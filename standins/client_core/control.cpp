@@ -13,11 +13,12 @@ struct Fault {
     bool firing = false;
 };
 
-std::array<int, TDXC_OP_COUNT> calls{};
-std::array<Fault, TDXC_OP_COUNT> faults{};
+// Per thread, as all of the core's state (core_state.h).
+thread_local std::array<int, TDXC_OP_COUNT> calls{};
+thread_local std::array<Fault, TDXC_OP_COUNT> faults{};
 
-std::vector<unsigned char> scripted_reply;
-int scripted_times = 0;
+thread_local std::vector<unsigned char> scripted_reply;
+thread_local int scripted_times = 0;
 
 }  // namespace
 

@@ -1,4 +1,11 @@
 // Shared state of the stand-in client core's files.
+//
+// Every thread has a core of its own: its blobs, blob handles, databases,
+// attach script, injected faults, call counters, allocation count and log
+// are thread_local. So threads may call the core at once, and the core adds
+// no synchronisation between them, which would hide a race in the modules
+// under test from ThreadSanitizer (a lock taken by every call orders the
+// callers' own memory accesses too).
 #pragma once
 
 #include "tdx_control.h"

@@ -15,8 +15,9 @@
 
 namespace {
 
-std::map<tdx_handle, std::string> databases;
-tdx_handle next_handle = 0x100;
+// Per thread, as all of the core's state (core_state.h).
+thread_local std::map<tdx_handle, std::string> databases;
+thread_local tdx_handle next_handle = 0x100;
 
 // The cache manager's parameter block: version byte and tag 49 alone.
 bool is_cache_block(int16_t length, const char *dpb)
@@ -41,10 +42,10 @@ struct ScriptEntry {
 
 // The script is parsed once, at the first attach after a reset, so that a
 // long soak costs the same at every attach.
-std::vector<ScriptEntry> script;
-bool script_parsed = false;
-size_t script_entry = 0;
-long script_used = 0;  // attaches given by the current entry so far
+thread_local std::vector<ScriptEntry> script;
+thread_local bool script_parsed = false;
+thread_local size_t script_entry = 0;
+thread_local long script_used = 0;  // attaches given by the current entry so far
 
 ScriptEntry parse_entry(std::string_view item)
 {
@@ -100,6 +101,7 @@ Scripted next_scripted()
     return {false, 0, false, false};
 }
 
+// The one word of the process, not of a thread: a signal handler sets it.
 volatile sig_atomic_t told_to_stop = 0;
 
 void on_terminate(int)

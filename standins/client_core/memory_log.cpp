@@ -12,8 +12,9 @@
 
 namespace {
 
-int live_blocks = 0;
-std::string last_log;
+// Per thread, as all of the core's state (core_state.h).
+thread_local int live_blocks = 0;
+thread_local std::string last_log;
 
 // Appends text to a file named by an environment variable; O_APPEND keeps
 // lines whole when a process and its children write to the same file.

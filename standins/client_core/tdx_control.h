@@ -3,8 +3,10 @@
  *
  * Not part of any deliverable. Tests use it to inject faults into the
  * stand-in core, to script its info replies and to seed and inspect the
- * in-memory blobs. Process-level tests of the cache program use the
- * environment instead:
+ * in-memory blobs. Each thread has a core of its own: the blobs, handles,
+ * databases, faults, counters and log that a thread makes and sees are its
+ * own, and tdxc_reset forgets the calling thread's alone. Process-level tests
+ * of the cache program use the environment instead:
  *   TDX_LOG_FILE       the core's log goes to this file (else it is only kept
  *                      for tdxc_last_log)
  *   TDX_TRACE          a line per attach, detach, print, log and disable call

@@ -1,5 +1,7 @@
 // Stand-in forms core: NORIX_get_attribute_value answers from values a test
-// has set, and remembers every request.
+// has set, and remembers every request. Values and requests are the calling
+// thread's own, so threads may print at once without a lock that would order
+// their other memory accesses too.
 #include <map>
 #include <utility>
 #include <vector>
@@ -9,8 +11,8 @@
 
 namespace {
 
-std::map<std::pair<const void *, int32_t>, int32_t> values;
-std::vector<std::pair<const void *, int32_t>> requests;
+thread_local std::map<std::pair<const void *, int32_t>, int32_t> values;
+thread_local std::vector<std::pair<const void *, int32_t>> requests;
 
 }  // namespace
 

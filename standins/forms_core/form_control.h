@@ -2,6 +2,8 @@
  * form_control.h - test control of the stand-in forms core's entry points
  * for Fortran programs and of NORIX_get_attribute_value. Not part of any
  * deliverable. Plain C calls, so a Fortran test reaches them with BIND(C).
+ * What is set and recorded here belongs to the calling thread: another
+ * thread neither sees it nor changes it.
  */
 #ifndef MORVANTA_FORM_CONTROL_H
 #define MORVANTA_FORM_CONTROL_H

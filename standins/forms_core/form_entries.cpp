@@ -1,6 +1,7 @@
 // Stand-in forms core: the eighteen entry points for Fortran programs. Each
 // records what it received, stores the scripted values through its arguments
-// and returns the scripted result.
+// and returns the scripted result. The script and the record of calls are the
+// calling thread's own.
 #include <array>
 #include <cstring>
 #include <initializer_list>
@@ -32,7 +33,7 @@ struct entries_state {
     int32_t short_value = 0;
 };
 
-entries_state state;
+thread_local entries_state state;
 
 int32_t enter(formc_entry entry, std::initializer_list<void *> arguments, int32_t short_position)
 {

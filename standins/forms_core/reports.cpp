@@ -2,10 +2,13 @@
 // conversion in progress really ends at the report, as the forms core does.
 #include "reports.h"
 
+#include <atomic>
+
 #include "forms.h"
 
 namespace {
-int reports_made = 0;
+// Counted from every thread.
+std::atomic<int> reports_made = 0;
 }
 
 namespace forms_core {
