@@ -116,6 +116,10 @@ TEST(TextToDate, ReadsBothOrdersAndMonthNames)
         {"3:17:1995", march_17},
         {"3 17 1995", march_17},
         {"FEB.3.95", civil(windowed(95), 3, 2)},  // "." after the first part: day first
+        {"17/3.1995", march_17},                   // "." after the second part: day first too
+        {"17MAR1995", march_17},                   // no separator needed between kinds
+        {"MAR17", civil(current_year(), 3, 17)},
+        {"1 2 MAR", civil(windowed(3), 2, 1)},     // a month name in the year's place
         {"17-MAR", civil(current_year(), 3, 17)},
         {"17-MAR-0", civil(windowed(0), 3, 17)},
         {"1-JAN-100", civil(100, 1, 1)},
@@ -193,6 +197,30 @@ TEST(TextToDate, WordsForToday)
         expect_around_today(same, text);
     expect_around_today(next, "TOMORROW");
     expect_around_today(previous, "yesterday");
+}
+
+// Odd corners of the seven components, kept as they are: the fraction is
+// scaled by the digits of the last number read, whatever stood in its place;
+// nothing after the seventh component is read, not even a word; a word
+// before it ends the parse wherever it stands.
+TEST(TextToDate, SeventhComponentAndWhatFollowsIt)
+{
+    const internal_date jan_2 = civil(windowed(3), 1, 2, 4, 5, 6);
+    const parse_case cases[] = {
+        {"1/2/3/4/5/6/7 TODAY", {jan_2.day_number, jan_2.time_of_day + 7000}},
+        {"1/2/3/4/5/6/7#x", {jan_2.day_number, jan_2.time_of_day + 7000}},
+        // A month name in seventh place: 3 scaled by the one digit of "6";
+        // the name also puts the day first.
+        {"1/2/3/4/5/6/MAR", {civil(windowed(3), 2, 1).day_number, jan_2.time_of_day + 3000}},
+        // No number read at all: four places, in 16-bit arithmetic.
+        {"MAR MAR MAR MAR MAR MAR MAR",
+         {civil(windowed(3), 3, 3).day_number, civil(2000, 1, 1, 3, 3, 3).time_of_day + 30000}},
+        {"SEP SEP SEP SEP SEP SEP SEP",
+         {civil(windowed(9), 9, 9).day_number, civil(2000, 1, 1, 9, 9, 9).time_of_day + 24464}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(parse(c.text), c.expected) << c.text;
+    expect_around_today([](internal_date d) { return d; }, "1/2/3/4/5/6/TODAY");
 }
 
 TEST(TextToDate, NowKeepsTheTimeOfDay)
@@ -285,6 +313,9 @@ TEST(TextToDate, ImpossibleDaysAreRefusedAfterEncoding)
     EXPECT_EQ(parse_failing("   ", date_message("   ")), civil(current_year(), 0, 0));
     // Only a month name or a "." sets day-first order: this is month 17.
     EXPECT_EQ(parse_failing("17:3:1995", date_message("17:3:1995")), civil(1996, 5, 3));
+    // A "." after the second part puts the day first even after a month name
+    // that stood first: day 3 of month 17.
+    EXPECT_EQ(parse_failing("MAR 17.1995", date_message("MAR 17.1995")), civil(1996, 5, 3));
     EXPECT_EQ(parse_failing("29-FEB-1995", date_message("29-FEB-1995")), civil(1995, 3, 1));
 }
 
