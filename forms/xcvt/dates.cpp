@@ -39,13 +39,14 @@ constexpr bool is_letter(char c)
     return upper(c) >= 'A' && upper(c) <= 'Z';
 }
 
-void date_error(const char *text, uint16_t length)
+// Reports the text as no date; false, for the caller to hand on.
+bool date_error(const char *text, uint16_t length)
 {
     const int shown = length < message_text_limit ? length : message_text_limit;
     char message[message_size];
     std::snprintf(message, sizeof message, "Error converting string \"%.*s\" to date", shown,
                   text);
-    NORIX_error(message);
+    return xcvt_internal::report_error(message);
 }
 
 void now_to_date(const struct tm *now, internal_date *date)
@@ -74,10 +75,8 @@ bool keyword_to_date(const char *word, const char *text, uint16_t length,
                      uint16_t position, struct tm *now, internal_date *date)
 {
     for (uint16_t i = position; i < length; ++i) {
-        if (text[i] != ' ' && text[i] != '\t' && text[i] != '\0') {
-            date_error(text, length);
-            return false;
-        }
+        if (text[i] != ' ' && text[i] != '\t' && text[i] != '\0')
+            return date_error(text, length);
     }
     if (is_word(word, "NOW")) {
         now_to_date(now, date);
@@ -97,8 +96,7 @@ bool keyword_to_date(const char *word, const char *text, uint16_t length,
         date->day_number = static_cast<int32_t>(static_cast<uint32_t>(date->day_number) - 1u);
         return true;
     }
-    date_error(text, length);
-    return false;
+    return date_error(text, length);  // the date holds today at midnight
 }
 
 // Two-digit years fall in the hundred years that begin fifty years before
@@ -165,8 +163,7 @@ bool string_to_date(const char *text, uint16_t length, internal_date *date)
             component[i] = static_cast<uint16_t>(month);
             order = i;
         } else {
-            date_error(text, length);
-            return false;
+            return date_error(text, length);
         }
 
         while (position < length && text[position] == ' ')
@@ -199,10 +196,8 @@ bool string_to_date(const char *text, uint16_t length, internal_date *date)
     struct tm decoded{};
     tdx__decode_date(date, &decoded);
     if (decoded.tm_year != asked.tm_year || decoded.tm_mon != asked.tm_mon ||
-        decoded.tm_mday != asked.tm_mday) {
-        date_error(text, length);
-        return false;
-    }
+        decoded.tm_mday != asked.tm_mday)
+        return date_error(text, length);  // the date holds what was encoded
 
     // The last number read gives the fraction's digits: ".5" is 5000.
     uint16_t fraction = component[6];
@@ -213,9 +208,9 @@ bool string_to_date(const char *text, uint16_t length, internal_date *date)
     return true;
 }
 
-// Forms the text of a date and moves it into the text field `desc` as a
-// fixed string, so that the field's own text rules cut or fill it.
-bool date_to_text(const internal_date *date, const value_desc *desc)
+// Forms the text of a date and stores it into the text field `desc` as text
+// of that length, so that the field's own text rules cut or fill it.
+void date_to_text(const internal_date *date, const value_desc *desc)
 {
     struct tm decoded{};
     tdx__decode_date(date, &decoded);
@@ -236,26 +231,24 @@ bool date_to_text(const internal_date *date, const value_desc *desc)
         length = 0;
     if (length >= date_text_size)
         length = date_text_size - 1;  // snprintf cut it there
-    const value_desc fixed{dtype_fixed_string, 0, static_cast<uint16_t>(length), 2, text};
-    return xcvt_internal::move_value(&fixed, desc);
+    xcvt_internal::store_text(text, static_cast<uint16_t>(length), desc);
 }
 
 }  // namespace
 
 namespace xcvt_internal {
 
-bool move_date_into_text(const value_desc *from, const value_desc *to)
+void move_date_into_text(const value_desc *from, const value_desc *to)
 {
     internal_date date;
     std::memcpy(&date, from->address, sizeof date);
-    return date_to_text(&date, to);
+    date_to_text(&date, to);
 }
 
 bool move_text_into_date(const value_desc *from, const value_desc *to)
 {
     char *text = nullptr;
-    uint16_t length = 0;
-    read_text(from, &text, nullptr, 0, &length);
+    const uint16_t length = text_of(from, &text);
     return string_to_date(text, length, static_cast<internal_date *>(to->address));
 }
 
@@ -271,7 +264,7 @@ double XCVT_date_to_double(const value_desc *desc)
     } else {
         const value_desc local{dtype_date, 0, 8, 0, &date};
         if (!xcvt_internal::move_value(desc, &local))
-            return 0.0;
+            return 0.0;  // after a report that returned
     }
     return xcvt_internal::day_fraction(date.day_number, date.time_of_day);
 }
