@@ -53,15 +53,16 @@ void now_to_date(const struct tm *now, internal_date *date)
     tdx__encode_date(now, date);
 }
 
-// The current time, broken down. A copy, so that clearing the time of day
-// for the words does not change the record that localtime shares with the
-// rest of the process.
+// The current time, broken down in the zone the process has at this call:
+// tzset reads TZ anew (localtime_r alone may keep the zone it saw first), and
+// localtime_r fills a record of our own, which no other thread can change.
 struct tm read_clock()
 {
     const time_t clock = time(nullptr);
+    tzset();
     struct tm now{};
-    if (const struct tm *shared = localtime(&clock))
-        now = *shared;
+    if (localtime_r(&clock, &now) == nullptr)
+        now = tm{};
     return now;
 }
 

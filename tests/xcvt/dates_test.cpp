@@ -1,6 +1,7 @@
 // Dates: text into dates (month names, words, both orders, the year window,
 // fractions of a second, impossible days), dates as text, day numbers.
 // Expectations that depend on the clock are taken from the clock.
+#include <cstdlib>
 #include <ctime>
 
 #include "fields.h"
@@ -18,27 +19,27 @@ static std::ostream &operator<<(std::ostream &out, const internal_date &d)
     return out << "{" << d.day_number << ", " << d.time_of_day << "}";
 }
 
-// The parser breaks the clock down with localtime; this one can be set to a
-// fixed day so that the words, the default year and the two-digit-year window
-// are checked against known dates. Unset, it is the C library's.
+// The parser reads the clock with time(); this one can be held at a fixed
+// instant, so that the words, the default year and the two-digit-year window
+// are checked against known dates. Otherwise it is the system's clock.
 namespace {
 bool clock_is_fixed = false;
-struct tm fixed_clock{};
-struct tm shared_record{};
+time_t fixed_instant = 0;
 }  // namespace
 
-extern "C" struct tm *localtime(const time_t *clock) noexcept
+extern "C" time_t time(time_t *result) noexcept
 {
-    if (clock_is_fixed)
-        shared_record = fixed_clock;
-    else
-        localtime_r(clock, &shared_record);
-    return &shared_record;
+    struct timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const time_t instant = clock_is_fixed ? fixed_instant : now.tv_sec;
+    if (result != nullptr)
+        *result = instant;
+    return instant;
 }
 
 namespace {
 
-internal_date civil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+struct tm broken_down(int year, int month, int day, int hour, int minute, int second)
 {
     struct tm t{};
     t.tm_year = year - 1900;
@@ -47,6 +48,12 @@ internal_date civil(int year, int month, int day, int hour = 0, int minute = 0, 
     t.tm_hour = hour;
     t.tm_min = minute;
     t.tm_sec = second;
+    return t;
+}
+
+internal_date civil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    const struct tm t = broken_down(year, month, day, hour, minute, second);
     internal_date d{};
     tdx__encode_date(&t, &d);
     return d;
@@ -242,8 +249,45 @@ TEST(TextToDate, NowKeepsTheTimeOfDay)
     EXPECT_EQ(parsed.time_of_day % 10000, 0);
 }
 
+// While it lives, the clock stands at one instant and TZ names the zone; the
+// zone the process had comes back afterwards.
+class fixed_clock {
+public:
+    fixed_clock(time_t instant, const char *zone)
+    {
+        if (const char *had = std::getenv("TZ")) {
+            had_zone_ = true;
+            zone_ = had;
+        }
+        setenv("TZ", zone, 1);
+        fixed_instant = instant;
+        clock_is_fixed = true;
+    }
+    ~fixed_clock()
+    {
+        clock_is_fixed = false;
+        if (had_zone_)
+            setenv("TZ", zone_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    fixed_clock(const fixed_clock &) = delete;
+    fixed_clock &operator=(const fixed_clock &) = delete;
+
+private:
+    bool had_zone_ = false;
+    std::string zone_;
+};
+
+time_t utc_instant(int year, int month, int day, int hour, int minute, int second)
+{
+    struct tm t = broken_down(year, month, day, hour, minute, second);
+    return timegm(&t);
+}
+
 struct fixed_clock_case {
-    int year, month, day, hour, minute, second;  // the clock
+    int year, month, day, hour, minute, second;  // the clock, in universal time
     std::string_view text;
     internal_date expected;
 };
@@ -269,20 +313,31 @@ TEST(TextToDate, FixedClockGivesWordsYearAndWindow)
         {1949, 6, 1, 0, 0, 0, "1 JUNE", civil(1949, 6, 1)},
     };
     for (const auto &c : cases) {
-        fixed_clock = tm{};
-        fixed_clock.tm_year = c.year - 1900;
-        fixed_clock.tm_mon = c.month - 1;
-        fixed_clock.tm_mday = c.day;
-        fixed_clock.tm_hour = c.hour;
-        fixed_clock.tm_min = c.minute;
-        fixed_clock.tm_sec = c.second;
-        clock_is_fixed = true;
-        const internal_date parsed = parse(c.text);
-        clock_is_fixed = false;
-        EXPECT_EQ(parsed, c.expected) << c.text << " in " << c.year;
-        // The words clear the time of day in the parser's own copy only.
-        EXPECT_EQ(shared_record.tm_hour, c.hour) << c.text;
-        EXPECT_EQ(shared_record.tm_sec, c.second) << c.text;
+        const fixed_clock clock(utc_instant(c.year, c.month, c.day, c.hour, c.minute, c.second),
+                                "UTC0");
+        EXPECT_EQ(parse(c.text), c.expected) << c.text << " in " << c.year;
+    }
+}
+
+// The zone is the one the process has at each parse: a TZ changed between
+// two parses counts at the second.
+TEST(TextToDate, ZoneIsReadAtEachParse)
+{
+    const time_t instant = utc_instant(1995, 3, 20, 22, 30, 0);
+    const struct {
+        const char *zone;
+        internal_date now;
+        internal_date today;
+    } cases[] = {
+        {"UTC0", civil(1995, 3, 20, 22, 30), civil(1995, 3, 20)},
+        {"<+05>-5", civil(1995, 3, 21, 3, 30), civil(1995, 3, 21)},
+        {"<-03>3", civil(1995, 3, 20, 19, 30), civil(1995, 3, 20)},
+        {"UTC0", civil(1995, 3, 20, 22, 30), civil(1995, 3, 20)},
+    };
+    for (const auto &c : cases) {
+        const fixed_clock clock(instant, c.zone);
+        EXPECT_EQ(parse("NOW"), c.now) << c.zone;
+        EXPECT_EQ(parse("TODAY"), c.today) << c.zone;
     }
 }
 
