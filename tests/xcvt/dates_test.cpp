@@ -3,6 +3,7 @@
 // Expectations that depend on the clock are taken from the clock.
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 #include "fields.h"
 
@@ -317,6 +318,18 @@ TEST(TextToDate, FixedClockGivesWordsYearAndWindow)
                                 "UTC0");
         EXPECT_EQ(parse(c.text), c.expected) << c.text << " in " << c.year;
     }
+}
+
+// A clock beyond the years a broken-down time holds reads as all zeros:
+// year 1900, and no field of a half-done breakdown.
+TEST(TextToDate, ClockBeyondTheCalendarReadsAsZero)
+{
+    if constexpr (sizeof(time_t) < 8)
+        GTEST_SKIP() << "every 32-bit time breaks down";
+    const fixed_clock clock(std::numeric_limits<time_t>::max(), "UTC0");
+    EXPECT_EQ(parse("17-MAR"), civil(1900, 3, 17));
+    EXPECT_EQ(parse("1/1/50"), civil(1950, 1, 1));  // the pivot is -50
+    EXPECT_EQ(parse("NOW"), civil(1900, 1, 0));
 }
 
 // The zone is the one the process has at each parse: a TZ changed between
