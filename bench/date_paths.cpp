@@ -1,6 +1,6 @@
 // Text into a date through XCVT_move against strptime plus timegm, with the
-// time zone named in TZ and with TZ unset. The parser reads the clock through
-// localtime at every call, so the cost of localtime is part of its figure.
+// time zone named in TZ and with TZ unset. The parser reads the clock at every
+// call (tzset, then localtime_r), so the cost of that is part of its figure.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -6,7 +6,10 @@
  *
  * The forms core reports errors through NORIX_error and NORIX_bugcheck,
  * which do not return to their caller: a conversion in progress ends there.
- * Compiles as C99 and as C++.
+ * Should a report return all the same, the value mover stops at once and
+ * writes nothing further. The entry points keep no state and may be called
+ * from several threads at once (those that call into the forms core as far
+ * as it may). Compiles as C99 and as C++.
  */
 #ifndef MORVANTA_FORMS_H
 #define MORVANTA_FORMS_H

@@ -1,7 +1,9 @@
 // XCVT_move between descriptors of any kinds, scales and lengths decoded
 // from the input; most inputs move text into numbers and dates. Source and
-// destination sit in heap buffers of exactly their lengths. A report of the
-// forms core ends the move and comes back here.
+// destination sit in heap buffers of exactly their lengths. Every input runs
+// twice: once with a forms core whose reports end the move and come back
+// here, once with one whose reports return to the mover, which must then stop
+// without reading or writing past any area.
 #include <cstdlib>
 #include <cstring>
 
@@ -40,18 +42,38 @@ uint16_t natural_length(uint8_t kind, uint16_t asked)
     }
 }
 
-struct Field {
+struct fuzz_field {
     value_desc desc;
     char *storage;
 };
 
-Field make_field(fuzz_input::Input &in, uint8_t kind, size_t limit)
+fuzz_field make_field(fuzz_input::Input &in, uint8_t kind, size_t limit)
 {
     const int8_t scale = static_cast<int8_t>(static_cast<int>(in.byte() % 21) - 10);
     uint16_t length = static_cast<uint16_t>(in.word() % limit);
     length = natural_length(kind, length);
     char *storage = fuzz_input::exact_copy(in.bytes(length), length);
-    return Field{value_desc{kind, scale, length, static_cast<int16_t>(in.byte() % 3), storage}, storage};
+    return fuzz_field{value_desc{kind, scale, length, static_cast<int16_t>(in.byte() % 3), storage}, storage};
+}
+
+// The move, the source as text and as a day number, and a move back where
+// one side is text.
+void exercise(const value_desc &from, const value_desc &to, char *buffer, uint16_t buffer_length)
+{
+    forms_core::run_until_report([&] { XCVT_move(&from, &to); });
+    char *text = nullptr;
+    forms_core::run_until_report([&] {
+        const uint16_t length = XCVT_get_string(&from, &text, buffer, buffer_length);
+        // The text must lie wholly inside the source or the buffer.
+        const char *begin = text;
+        volatile char sink = 0;
+        for (uint16_t i = 0; i < length; ++i)
+            sink = static_cast<char>(sink + begin[i]);
+        (void)sink;
+    });
+    forms_core::run_until_report([&] { XCVT_date_to_double(&from); });
+    if (is_text(to.dtype) || is_text(from.dtype))
+        forms_core::run_until_report([&] { XCVT_move(&to, &from); });
 }
 
 }  // namespace
@@ -70,27 +92,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         from_kind = kinds[in.choice(sizeof kinds)];
         to_kind = kinds[in.choice(sizeof kinds)];
     }
-    Field to = make_field(in, to_kind, 64);
-    Field from = make_field(in, from_kind, 512);
-    forms_core::run_until_report([&] { XCVT_move(&from.desc, &to.desc); });
-
-    // The source read as text through a buffer of a decoded size, and as a
-    // day number.
+    fuzz_field to = make_field(in, to_kind, 64);
+    fuzz_field from = make_field(in, from_kind, 512);
+    // The source is also read as text through a buffer of a decoded size.
     const uint16_t buffer_length = static_cast<uint16_t>(in.byte() % 48);
     char *buffer = fuzz_input::exact_copy("", buffer_length);
-    char *text = nullptr;
-    forms_core::run_until_report([&] {
-        const uint16_t length = XCVT_get_string(&from.desc, &text, buffer, buffer_length);
-        // The text must lie wholly inside the source or the buffer.
-        const char *begin = text;
-        volatile char sink = 0;
-        for (uint16_t i = 0; i < length; ++i)
-            sink = static_cast<char>(sink + begin[i]);
-        (void)sink;
-    });
-    forms_core::run_until_report([&] { XCVT_date_to_double(&from.desc); });
-    if (is_text(to_kind) || is_text(from_kind))
-        forms_core::run_until_report([&] { XCVT_move(&to.desc, &from.desc); });
+    for (const auto reports : {forms_core::report_mode::throws, forms_core::report_mode::returns}) {
+        forms_core::set_report_mode(reports);
+        exercise(from.desc, to.desc, buffer, buffer_length);
+    }
+    forms_core::set_report_mode(forms_core::report_mode::throws);
+    forms_core::take_reports();
     std::free(buffer);
     std::free(from.storage);
     std::free(to.storage);

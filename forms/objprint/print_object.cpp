@@ -47,9 +47,37 @@ const char *attribute_name(int32_t attribute)
     return attribute_names[static_cast<std::size_t>(attribute)];
 }
 
-// Asked of the forms core for every object, in this order, up to the 0.
+// The attributes asked of the forms core, by the names attribute_names gives
+// their numbers.
+enum special_attribute : int32_t {
+    att_inactive = 1,
+    att_display_x = 2,
+    att_display_y = 3,
+    att_height = 4,
+    att_width = 5,
+    att_reverse_video = 6,
+    att_bold = 7,
+    att_underline = 8,
+    att_blank = 9,
+    att_box = 10,
+    att_insert_right = 31,
+    att_wakeup_flag = 39,
+    att_updatable_flag = 41,
+    att_scroll_x = 46,
+    att_scroll_y = 47,
+    att_border = 48,
+    att_index = 49,
+    att_reverse_for_update = 52,
+};
+
+// Asked of the forms core for every object, in this order: the scroll
+// position follows the display position, and the height the width. The list
+// ends with 0, where the printer stops.
 constexpr std::array<int32_t, 19> special_attributes = {
-    2, 3, 46, 47, 5, 4, 48, 49, 1, 6, 7, 8, 10, 9, 31, 41, 39, 52, 0,
+    att_display_x, att_display_y, att_scroll_x, att_scroll_y, att_width, att_height,
+    att_border, att_index, att_inactive, att_reverse_video, att_bold, att_underline,
+    att_box, att_blank, att_insert_right, att_updatable_flag, att_wakeup_flag,
+    att_reverse_for_update, 0,
 };
 
 // The objects from the top of the printed tree down to the one being printed;

@@ -1,6 +1,8 @@
 // Names of the datatypes, in the forms package's order; code 0 marks the
-// kinds that have no code here. Nothing in the mover looks names up. The
-// table is file-local, so a program may use the name for its own.
+// kinds that have no code here. Nothing in the mover looks names up: the
+// table stays as the package's one list of its datatype names, in the form
+// and order the package gives it. It is file-local, so a program may use the
+// name for its own.
 #include <cstdint>
 
 #include "forms.h"

@@ -18,26 +18,26 @@ bool same_layout(const value_desc *from, const value_desc *to)
 bool refuse(const value_desc *from, const value_desc *to)
 {
     // A blob on either side is reported to the user first; the bugcheck
-    // follows, should a forms core ever come back from the error.
+    // follows, should a forms core come back from the error.
     if (from->dtype == dtype_blob || to->dtype == dtype_blob)
         NORIX_error("Blob conversion is not supported");
-    NORIX_bugcheck("XCVT_move: conversion not done");
-    return false;
+    return xcvt_internal::report_bugcheck("XCVT_move: conversion not done");
 }
 
 bool move_into_text(const value_desc *from, const value_desc *to)
 {
     if (xcvt_internal::is_text(from->dtype)) {
         char *text = nullptr;
-        uint16_t length = 0;
-        xcvt_internal::read_text(from, &text, nullptr, 0, &length);
+        const uint16_t length = xcvt_internal::text_of(from, &text);
         xcvt_internal::store_text(text, length, to);
         return true;
     }
     if (xcvt_internal::is_number(from->dtype))
         return xcvt_internal::move_number_into_text(from, to);
-    if (from->dtype == dtype_date)
-        return xcvt_internal::move_date_into_text(from, to);
+    if (from->dtype == dtype_date) {
+        xcvt_internal::move_date_into_text(from, to);
+        return true;
+    }
     return refuse(from, to);
 }
 
@@ -49,10 +49,8 @@ bool move_into_short(const value_desc *from, const value_desc *to)
     // The low 16 bits stay in the field even when the value does not fit.
     const int16_t low = static_cast<int16_t>(static_cast<uint16_t>(value));
     std::memcpy(to->address, &low, sizeof low);
-    if (value < INT16_MIN || value > INT16_MAX) {
-        NORIX_error("integer overflow");
-        return false;
-    }
+    if (value < INT16_MIN || value > INT16_MAX)
+        return xcvt_internal::report_error("integer overflow");
     return true;
 }
 

@@ -112,19 +112,14 @@ void fill(char *to, int32_t n, const char (&piece)[16])
     copy_few(to, piece, n);
 }
 
-// The integer that a floating source, or any other kind, stands for in the
-// text: what a move into a long at the source's own scale gives. Out of line,
-// so that the integer sources' path stays short. False after a report.
-[[gnu::noinline]] bool value_of_other_source(const value_desc *from, int32_t *value)
+// The integer that a single or double source stands for in the text: what a
+// move into a long at the source's own scale gives, the value rounded half
+// away from zero with no power of ten applied. Out of line, so that the
+// integer sources' path stays short.
+[[gnu::noinline]] int32_t rounded_float(const value_desc *from)
 {
-    if (from->dtype == dtype_double_float || from->dtype == dtype_single_float) {
-        // Rounded half away from zero, with no power of ten applied.
-        const double x = xcvt_internal::read_float(from);
-        *value = xcvt_internal::truncate_to_long(xcvt_internal::round_half_away(x));
-        return true;
-    }
-    const value_desc as_long{dtype_long_integer, from->scale, 4, 0, value};
-    return xcvt_internal::move_value(from, &as_long);
+    const double x = xcvt_internal::read_float(from);
+    return xcvt_internal::truncate_to_long(xcvt_internal::round_half_away(x));
 }
 
 bool numeric_to_text(const value_desc *from, const value_desc *to)
@@ -139,10 +134,7 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
         std::memcpy(&stored, from->address, sizeof stored);
         value = stored;
     } else {
-        int32_t other = 0;
-        if (!value_of_other_source(from, &other))
-            return false;
-        value = other;
+        value = rounded_float(from);
     }
 
     const bool negative = value < 0;
@@ -180,10 +172,8 @@ bool numeric_to_text(const value_desc *from, const value_desc *to)
         room = to->length - 2;
         break;
     }
-    if (text_length > room) {
-        NORIX_error("overflow during conversion");
-        return false;
-    }
+    if (text_length > room)
+        return xcvt_internal::report_error("overflow during conversion");
 
     char *out = static_cast<char *>(to->address);
     if (to->dtype == dtype_fixed_string) {

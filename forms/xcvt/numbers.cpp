@@ -35,10 +35,8 @@ bool read_exponent(const char *text, uint16_t length, uint16_t position, bool st
             negative = true;
         else if (c == ' ' || (c == '+' && value == 0 && !(strict_plus && negative)))
             continue;
-        else {
-            NORIX_error(conversion_error);
-            return false;
-        }
+        else
+            return xcvt_internal::report_error(conversion_error);
     }
     *exponent = negative ? static_cast<int16_t>(-value) : value;
     return true;
@@ -114,8 +112,7 @@ bool split_number(const char *text, uint16_t length, int32_t *mantissa, int16_t 
         } else if (c == ' ' || (c == '+' && value == 0 && !negative)) {
             continue;
         } else {
-            NORIX_error(conversion_error);
-            return false;
+            return report_error(conversion_error);
         }
     }
     if (negative)
@@ -138,8 +135,7 @@ bool read_long(const value_desc *desc, int16_t scale, int32_t *result)
     case dtype_terminated_string:
     case dtype_varying_string: {
         char *text = nullptr;
-        uint16_t length = 0;
-        read_text(desc, &text, nullptr, 0, &length);
+        const uint16_t length = text_of(desc, &text);
         int32_t mantissa = 0;
         int16_t power = 0;
         if (!split_number(text, length, &mantissa, &power))
@@ -169,8 +165,7 @@ bool read_long(const value_desc *desc, int16_t scale, int32_t *result)
         return true;
     }
     default:
-        NORIX_bugcheck(not_implemented);
-        return false;
+        return report_bugcheck(not_implemented);
     }
 
     if (difference < 0) {
@@ -224,8 +219,7 @@ bool read_double(const value_desc *desc, double *result)
         std::memcpy(result, desc->address, sizeof *result);
         return true;
     default:
-        NORIX_bugcheck(not_implemented);
-        return false;
+        return report_bugcheck(not_implemented);
     }
 
     char *text = nullptr;
@@ -235,7 +229,7 @@ bool read_double(const value_desc *desc, double *result)
         text = static_cast<char *>(desc->address);
         length = desc->length;
     } else {
-        read_text(desc, &text, nullptr, 0, &length);
+        length = text_of(desc, &text);
     }
     // While the mantissa stays below 2 to the 53rd, every step of
     // mantissa * 10.0 + digit is exact in double precision, so the digits
@@ -270,10 +264,8 @@ bool read_double(const value_desc *desc, double *result)
             }
         }
     }
-    if (effect == mark_effect::refused) {
-        NORIX_error(conversion_error);
-        return false;
-    }
+    if (effect == mark_effect::refused)
+        return report_error(conversion_error);
     const int16_t fraction_digits = marks.fraction_digits;
     if (marks.negative)
         mantissa = -mantissa;
@@ -289,6 +281,8 @@ bool read_double(const value_desc *desc, double *result)
 
 extern "C" {
 
+// After a report that returned, the extraction operations give 0 and
+// XCVT_decompose leaves *value_out as it was.
 int16_t XCVT_decompose(const char *text, uint16_t length, int32_t *value_out)
 {
     int32_t mantissa = 0;

@@ -24,53 +24,26 @@ namespace xcvt_internal {
 // Text lengths are unsigned 16-bit counts here: a text of more than 32767
 // bytes is copied as far as the destination has room, never taken as a
 // negative length.
-bool read_text(const value_desc *desc, char **text, char *buffer, uint16_t buffer_length,
-               uint16_t *length)
+uint16_t text_of(const value_desc *desc, char **text)
 {
     char *address = static_cast<char *>(desc->address);
-    switch (desc->dtype) {
-    case dtype_fixed_string:
-        *text = address;
-        *length = desc->length;
-        return true;
-    case dtype_terminated_string: {
+    *text = address;
+    if (desc->dtype == dtype_fixed_string)
+        return desc->length;
+    if (desc->dtype == dtype_terminated_string) {
         const uint16_t limit = desc->length == 0 ? 0 : desc->length - 1;
         const void *nul = limit == 0 ? nullptr : std::memchr(address, 0, limit);
-        *text = address;
-        *length = nul ? static_cast<uint16_t>(static_cast<const char *>(nul) - address) : limit;
-        return true;
+        return nul ? static_cast<uint16_t>(static_cast<const char *>(nul) - address) : limit;
     }
-    case dtype_varying_string: {
-        // The count comes from the field's own bytes: a count beyond the
-        // buffer is cut to it, and a buffer with no room for the count holds
-        // no text (nor is a count read from it).
-        if (desc->length < count_width) {
-            *text = address;
-            *length = 0;
-            return true;
-        }
-        const uint16_t room = desc->length - count_width;
-        const uint16_t count = stored_count(address);
-        *text = address + count_width;
-        *length = count < room ? count : room;
-        return true;
-    }
-    default:
-        break;
-    }
-
-    const value_desc varying{dtype_varying_string, 0, buffer_length, 2, buffer};
-    if (!move_value(desc, &varying))
-        return false;
-    if (buffer_length < count_width) {
-        // No room even for the count: the move wrote nothing.
-        *text = buffer;
-        *length = 0;
-        return true;
-    }
-    *text = buffer + count_width;
-    *length = stored_count(buffer);
-    return true;
+    // A varying string's count comes from the field's own bytes: a count
+    // beyond the buffer is cut to it, and a buffer with no room for the count
+    // holds no text (nor is a count read from it).
+    if (desc->length < count_width)
+        return 0;
+    const uint16_t room = desc->length - count_width;
+    const uint16_t count = stored_count(address);
+    *text = address + count_width;
+    return count < room ? count : room;
 }
 
 // Stores text by the destination's kind: a fixed field is filled up with
@@ -118,10 +91,19 @@ extern "C" {
 uint16_t XCVT_get_string(const value_desc *desc, char **text_out, char *buffer,
                          uint16_t buffer_length)
 {
-    uint16_t length = 0;
-    if (!xcvt_internal::read_text(desc, text_out, buffer, buffer_length, &length))
+    if (xcvt_internal::is_text(desc->dtype))
+        return xcvt_internal::text_of(desc, text_out);
+    // After a report that returned, the caller's pointer is left as it was
+    // and the result is 0.
+    const value_desc varying{dtype_varying_string, 0, buffer_length, 2, buffer};
+    if (!xcvt_internal::move_value(desc, &varying))
         return 0;
-    return length;
+    if (buffer_length < count_width) {
+        *text_out = buffer;  // no room even for the count: the move wrote nothing
+        return 0;
+    }
+    *text_out = buffer + count_width;
+    return stored_count(buffer);
 }
 
 void XCVT_terminate(const char *from, char *to, int16_t length, int16_t size)

@@ -1,7 +1,11 @@
-// Calls between the files of the value mover. Those that can report return
-// false once they have called NORIX_error or NORIX_bugcheck: the forms core
-// does not come back from a report, but should it ever, the caller stops at
-// once and writes nothing more into the destination.
+// Calls between the files of the value mover.
+//
+// Failures: the forms core's NORIX_error and NORIX_bugcheck should not come
+// back, but an outside forms core may. So a failing path ends with its report
+// (report_error and report_bugcheck make the call and give false), and a
+// caller that gets false stops at once and hands it on: after a report the
+// mover reports nothing more and writes nothing more into the destination.
+// Routines that cannot fail return no flag.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +27,21 @@ constexpr bool is_number(uint8_t dtype)
            dtype == dtype_single_float || dtype == dtype_double_float;
 }
 
+inline bool report_error(const char *message)
+{
+    NORIX_error(message);
+    return false;
+}
+
+inline bool report_bugcheck(const char *message)
+{
+    NORIX_bugcheck(message);
+    return false;
+}
+
 // strings.cpp
-bool read_text(const value_desc *desc, char **text, char *buffer, uint16_t buffer_length,
-               uint16_t *length);
+// The text of a text kind, in place; its length is the result.
+uint16_t text_of(const value_desc *desc, char **text);
 void store_text(const char *text, uint16_t length, const value_desc *to);
 
 // A single or double source's value, as a double.
@@ -53,7 +69,7 @@ bool move_value(const value_desc *from, const value_desc *to);
 bool move_number_into_text(const value_desc *from, const value_desc *to);
 
 // dates.cpp
-bool move_date_into_text(const value_desc *from, const value_desc *to);
+void move_date_into_text(const value_desc *from, const value_desc *to);
 bool move_text_into_date(const value_desc *from, const value_desc *to);
 
 // Every floating step of the module, each rounded to double. The 386's x87

@@ -4,9 +4,6 @@
 
 #include "fields.h"
 
-// The datatype names are file-local to the mover; their source is compiled in.
-#include "dtypes_table.cpp"
-
 using namespace xcvt_test;
 
 extern "C" size_t value_desc_size_in_c(void);
@@ -18,25 +15,6 @@ TEST(Descriptor, CAndCppAgreeOnTheLayout)
 {
     EXPECT_EQ(value_desc_size_in_c(), sizeof(value_desc));
     EXPECT_EQ(value_desc_address_offset_in_c(), offsetof(value_desc, address));
-}
-
-TEST(Descriptor, DtypesTableNamesEveryKind)
-{
-    const struct {
-        int32_t code;
-        const char *name;
-    } expected[] = {
-        {0, "NULL"}, {1, "character string"}, {2, "character string"}, {3, "varying string"},
-        {0, "packed decimal"}, {0, "byte integer"}, {4, "short integer"}, {5, "long integer"},
-        {6, "quadword integer"}, {7, "single precision floating"}, {8, "double precision floating"},
-        {12, "double precision floating"}, {9, "date"}, {10, "blob"},
-    };
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(dtypes_table[i].code, expected[i].code) << i;
-        EXPECT_STREQ(dtypes_table[i].name, expected[i].name) << i;
-    }
-    EXPECT_EQ(dtypes_table[14].code, 0);
-    EXPECT_EQ(dtypes_table[14].name, nullptr);
 }
 
 // ---- Which conversion applies ------------------------------------------
@@ -106,7 +84,7 @@ TEST(MoveTable, EveryPairOfKindsTakesItsConversion)
                 EXPECT_TRUE(comes_back(move)) << pair;
                 break;
             case outcome::blob_failure:
-                EXPECT_TRUE(ends_in_error(move, "Blob conversion is not supported")) << pair;
+                EXPECT_TRUE(ends_in_blob_failure(move)) << pair;
                 EXPECT_EQ(to.text(16), std::string(16, '#')) << pair;
                 break;
             case outcome::not_done:
@@ -246,6 +224,23 @@ TEST(MoveNumberText, LaysOutSignDigitsPointAndZeros)
         {5, 3, 7, 3, 3, ""},
         {5, 0, 7, 2, 0, ""},
         {5, 0, 7, 3, 1, ""},
+        // fields over 12 bytes, filled with blanks or zeros in pieces
+        {5, 0, 1234567, 1, 13, "1234567      #"},
+        {5, 0, -42, 1, 16, "-42" + std::string(13, ' ') + "#"},
+        {5, 0, 7, 1, 17, "7" + std::string(16, ' ') + "#"},
+        {5, -3, -98765, 1, 40, "-98.765" + std::string(33, ' ') + "#"},
+        {5, 20, 1, 3, 30, count_bytes(21) + "1" + std::string(20, '0') + "#"},
+        {4, 17, -3, 2, 40, "-3" + std::string(17, '0') + std::string("\0#", 2)},
+        // ten places and more: no digit before the point
+        {5, -10, 123, 1, 12, ".0000000123 #"},
+        {5, -10, -2147483648.0, 1, 12, "-.2147483648#"},
+        {5, -12, 2147483647.0, 2, 14, std::string(".002147483647\0#", 15)},
+        {4, -15, -32768, 3, 20, count_bytes(17) + "-.000000000032768#"},
+        {5, -11, 0, 1, 12, ".00000000000#"},
+        {8, -10, 2.5, 1, 12, ".0000000003 #"},
+        {5, -127, 1, 2, 129, "." + std::string(126, '0') + std::string("1\0#", 3)},
+        {5, -10, 5, 1, 10, ""},
+        {5, -127, 1, 2, 128, ""},
     };
     for (const auto &c : cases) {
         field from(static_cast<uint8_t>(c.kind), c.scale, 0);
