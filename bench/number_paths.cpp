@@ -230,13 +230,13 @@ void register_text(double get_double_target, double decompose_target)
     register_text<0>(1.0, 0);
     register_text<1>(1.0, 0);
     register_text<2>(1.0, 0);
-    bench::compare("long_text", 1.1, long_text_ours, long_text_peer,
+    bench::compare("long_text", 1.0, long_text_ours, long_text_peer,
                    [] { return text_agrees(longs, dtype_long_integer, 0); });
     bench::compare("long_places", 1.1, long_places_ours, long_places_peer,
                    [] { return text_agrees(longs, dtype_long_integer, -2); });
-    bench::compare("short_text", 0, short_text_ours, short_text_peer,
+    bench::compare("short_text", 1.1, short_text_ours, short_text_peer,
                    [] { return text_agrees(shorts, dtype_short_integer, 0); });
-    bench::compare("double_text", 0, double_text_ours, double_text_peer,
+    bench::compare("double_text", 1.1, double_text_ours, double_text_peer,
                    [] { return text_agrees(doubles, dtype_double_float, 0); });
     return true;
 }();
