@@ -346,15 +346,19 @@ int32_t tdx__blob_size(tdx_handle *blob_handle, int32_t *length, int32_t *segmen
 #define BLOB_EDITOR_COMMAND_AREA 256 /* editor command, zero byte included */
 
 /* Writes the blob named by *blob_id to the file (created or emptied). 1 when
-   the blob was opened, even if a read error (printed) stopped the transfer; 0
-   when the file cannot be opened (silent) or the blob cannot be (printed,
-   the empty file stays). BLOB_text_dump is the same operation. */
+   every byte read reached the file, even if a read error (printed) stopped
+   the transfer; 0 when the file cannot be opened (silent), the blob cannot
+   be (printed, the empty file stays), or a write, the flush or the close
+   fails (silent, the file keeps what was written). BLOB_text_dump is the
+   same operation. */
 int32_t BLOB_dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
                   const char *file_name);
 int32_t BLOB_text_dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
                        const char *file_name);
 
-/* Writes the blob to the standard output; name is not used. Results as BLOB_dump. */
+/* Writes the blob to the standard output and flushes it; name is not used.
+   Results as BLOB_dump. An error indicator the standard output carried
+   before the call is neither counted against it nor cleared. */
 int32_t BLOB_display(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
                      const char *name);
 
