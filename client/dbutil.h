@@ -250,8 +250,9 @@ blob_stream *Bopen(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handl
 
 /* Makes a read stream for a blob the caller already opened. buffer, when not
    null, stays the caller's; else one of `length` bytes (0: 512) is allocated
-   and freed by BLOB_close. Null for handle 0, a length outside 0..32767, or no
-   memory; nothing stays allocated then. */
+   and freed by BLOB_close. A length of 0 means 512 with a caller's buffer
+   too, so that buffer must hold 512 bytes. Null for handle 0, a length
+   outside 0..32767, or no memory; nothing stays allocated then. */
 blob_stream *BLOB_open(tdx_handle blob_handle, char *buffer, int32_t length);
 
 /* Next byte of a read stream as 0..255, fetching segments as the buffer runs
@@ -259,8 +260,9 @@ blob_stream *BLOB_open(tdx_handle blob_handle, char *buffer, int32_t length);
 int32_t BLOB_get(blob_stream *stream);
 
 /* Stores the low 8 bits of byte at `next` and sends the pending bytes as one
-   segment. 1 when sent; 0 when refused (silent, byte stays stored, retry
-   possible), or when the stream has no buffer or no free byte. */
+   segment. 1 when sent; 0 when refused (silent; the byte stays stored and
+   `next` has moved past it while `count` has not; retry possible), or when
+   the stream has no buffer or no free byte. */
 int32_t BLOB_put(int32_t byte, blob_stream *stream);
 
 /* Sends the pending bytes of a write stream, closes the blob and frees the
