@@ -1,7 +1,9 @@
 // Runs the output checks, then every benchmark (nine repetitions in random order unless the
 // command line says otherwise), and ends with one ratio line per comparison:
 // "NAME ratio X.XX target Y.YY" ("target none" for a comparison kept only as
-// a record), then "benchmarks: N within target, M over".
+// a record), preceded by "NAME ours A MB/s, peer B MB/s" where the comparison
+// says how many bytes an iteration moves, then "benchmarks: N within target,
+// M over".
 // Ratios are medians of the repetitions, our time over the peer's, so only
 // figures of the same run are ever compared. Times are the thread's CPU
 // time: on a machine shared with other builds, wall-clock time mostly
@@ -30,13 +32,13 @@ std::vector<output_check> &output_checks()
 }
 
 void compare(const std::string &name, double target, void (*ours)(benchmark::State &),
-             void (*peer)(benchmark::State &), std::function<bool()> agrees)
+             void (*peer)(benchmark::State &), std::function<bool()> agrees, size_t bytes)
 {
     const std::string ours_name = name + "/ours";
     const std::string peer_name = name + "/peer";
     benchmark::RegisterBenchmark(ours_name.c_str(), ours);
     benchmark::RegisterBenchmark(peer_name.c_str(), peer);
-    comparisons().push_back({name, ours_name, peer_name, target});
+    comparisons().push_back({name, ours_name, peer_name, target, bytes});
     output_checks().push_back({name, std::move(agrees)});
 }
 
@@ -133,6 +135,11 @@ int main(int argc, char **argv)
         if (ours < 0 || peer <= 0)
             continue;  // filtered out on the command line
         const double ratio = ours / peer;
+        // Medians are nanoseconds per iteration: bytes * 1000 / median is MB/s.
+        if (c.bytes > 0)
+            std::printf("%s ours %.0f MB/s, peer %.0f MB/s\n", c.name.c_str(),
+                        static_cast<double>(c.bytes) * 1e3 / ours,
+                        static_cast<double>(c.bytes) * 1e3 / peer);
         if (c.target <= 0) {
             std::printf("%s ratio %.2f target none\n", c.name.c_str(), ratio);
             continue;

@@ -16,6 +16,7 @@ struct comparison {
     std::string ours;  // benchmark names
     std::string peer;
     double target;     // our median over the peer's, at most; 0: no target, a record only
+    size_t bytes = 0;  // bytes one iteration moves; when set, the summary shows MB/s of both
 };
 
 struct output_check {
@@ -27,9 +28,10 @@ std::vector<comparison> &comparisons();
 std::vector<output_check> &output_checks();
 
 // Registers both benchmarks, their comparison and the check of their outputs.
+// `bytes`, when not 0, is what one iteration of either moves.
 void compare(const std::string &name, double target,
              void (*ours)(benchmark::State &), void (*peer)(benchmark::State &),
-             std::function<bool()> agrees);
+             std::function<bool()> agrees, size_t bytes = 0);
 
 // Keeps a value alive and in memory without costing more than a move.
 template <typename T>

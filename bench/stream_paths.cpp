@@ -191,7 +191,7 @@ void register_setup()
 {
     const std::string suffix =
         std::to_string(setups[I].segment) + "_" + std::to_string(setups[I].buffer);
-    bench::compare("blob_get_" + suffix, 1.1, read_stream<I, read_with_get>,
+    bench::compare("blob_get_" + suffix, 1.05, read_stream<I, read_with_get>,
                    read_stream<I, read_with_floor_get>, read_agrees<I, read_with_get>);
     bench::compare("get_byte_" + suffix, 0, read_stream<I, read_with_get_byte>,
                    read_stream<I, read_at_floor>, read_agrees<I, read_with_get_byte>);

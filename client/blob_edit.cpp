@@ -37,8 +37,8 @@ temp_name make_template(std::string_view name)
 }
 
 // Writes the whole blob into the new temporary file. Anything less (a read
-// error part-way, a short write) would hand the user a cut text whose save
-// replaces the complete blob, so it counts as failure.
+// error part-way, a write that failed) would hand the user a cut text whose
+// save replaces the complete blob, so it counts as failure.
 bool write_blob(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, int fd)
 {
     FILE *file = ::fdopen(fd, "w");
@@ -47,9 +47,8 @@ bool write_blob(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, 
         return false;
     }
     const auto outcome = dbutil_blob::dump(blob_id, db_handle, tra_handle, file);
-    const bool written = !std::ferror(file);
     const bool closed = std::fclose(file) == 0;
-    return outcome == dbutil_blob::dump_outcome::complete && written && closed;
+    return outcome == dbutil_blob::dump_outcome::complete && closed;
 }
 
 // Loads the edited file as a new blob. The caller's blob id changes only

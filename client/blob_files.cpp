@@ -5,6 +5,15 @@
 
 namespace {
 
+// A dump is done when every byte read from the blob reached the file. A
+// transfer cut short by a read error still counts as done: its status was
+// printed and the file holds what could be read.
+int32_t dump_result(dbutil_blob::dump_outcome outcome)
+{
+    using dbutil_blob::dump_outcome;
+    return outcome == dump_outcome::complete || outcome == dump_outcome::cut_short ? 1 : 0;
+}
+
 int32_t dump_to_file(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
                      const char *file_name)
 {
@@ -13,11 +22,10 @@ int32_t dump_to_file(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_han
     FILE *file = std::fopen(file_name, "w");
     if (file == nullptr)
         return 0;
-    // A transfer cut short by a read error still counts as done: its status
-    // was printed and the file holds what could be read.
     const auto outcome = dbutil_blob::dump(blob_id, db_handle, tra_handle, file);
-    std::fclose(file);
-    return outcome == dbutil_blob::dump_outcome::not_opened ? 0 : 1;
+    // A close that fails may have lost what the file system still held.
+    const bool closed = std::fclose(file) == 0;
+    return closed ? dump_result(outcome) : 0;
 }
 
 int32_t load_from_file(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
@@ -53,9 +61,8 @@ int32_t BLOB_text_dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_h
 int32_t BLOB_display(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,
                      const char *)
 {
-    const auto outcome = dbutil_blob::dump(blob_id, db_handle, tra_handle, stdout);
-    std::fflush(stdout);
-    return outcome == dbutil_blob::dump_outcome::not_opened ? 0 : 1;
+    // The dump flushes the standard output: the blob is shown before the call returns.
+    return dump_result(dbutil_blob::dump(blob_id, db_handle, tra_handle, stdout));
 }
 
 int32_t BLOB_load(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle,

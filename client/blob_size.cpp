@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "dbutil.h"
+#include "info_reply.h"
 
 namespace {
 
@@ -11,38 +12,37 @@ namespace {
 constexpr std::array<unsigned char, 3> size_items{
     TDX_INFO_MAX_SEGMENT, TDX_INFO_NUM_SEGMENTS, TDX_INFO_TOTAL_LENGTH};
 
+bool is_size_item(unsigned char item)
+{
+    return item == TDX_INFO_TOTAL_LENGTH || item == TDX_INFO_NUM_SEGMENTS ||
+           item == TDX_INFO_MAX_SEGMENT;
+}
+
 void store(int32_t *target, int32_t value)
 {
     if (target != nullptr)
         *target = value;
 }
 
-// Walks the reply clumps and stores the three sizes. A clump whose length
-// reaches past the area, or a reply without its end item, is taken as
+// Walks the reply and stores the three sizes. An item other than the three
+// ends the walk before its length is read; lengths are signed, and a clump
+// that runs past the area, or a reply without its end item, is taken as
 // damaged: the walk stops there with false.
-bool walk_size_reply(const unsigned char *reply, int length, int32_t *total, int32_t *segments,
+bool walk_size_reply(const unsigned char *reply, size_t area, int32_t *total, int32_t *segments,
                      int32_t *longest)
 {
-    int at = 0;
-    while (at < length) {
-        const unsigned char item = reply[at++];
+    dbutil::info_reader reader{reply, area};
+    for (unsigned char item; dbutil::next_item(reader, &item);) {
         if (item == TDX_INFO_END)
             return true;
-        if (item != TDX_INFO_TOTAL_LENGTH && item != TDX_INFO_NUM_SEGMENTS &&
-            item != TDX_INFO_MAX_SEGMENT)
+        dbutil::info_value value;
+        if (!is_size_item(item) ||
+            !dbutil::read_clump(reader, dbutil::length_rule::signed_count, &value))
             return false;
-        if (length - at < 2)
-            return false;
-        const auto value_length = static_cast<int16_t>(tdx__vax_integer(reply + at, 2));
-        at += 2;
-        if (value_length < 0 || value_length > length - at)
-            return false;
-        const int32_t value = tdx__vax_integer(reply + at, value_length);
-        at += value_length;
         store(item == TDX_INFO_TOTAL_LENGTH   ? total
               : item == TDX_INFO_NUM_SEGMENTS ? segments
                                               : longest,
-              value);
+              tdx__vax_integer(value.bytes, static_cast<int16_t>(value.length)));
     }
     return false;
 }
@@ -59,8 +59,5 @@ extern "C" int32_t tdx__blob_size(tdx_handle *blob_handle, int32_t *length, int3
         tdx__print_status(status);
         return 0;
     }
-    return walk_size_reply(reply.data(), static_cast<int>(reply.size()), length, segments,
-                           max_segment)
-               ? 1
-               : 0;
+    return walk_size_reply(reply.data(), reply.size(), length, segments, max_segment) ? 1 : 0;
 }

@@ -128,10 +128,7 @@ int32_t BLOB_get(blob_stream *stream)
 {
     if (stream == nullptr || stream->buffer == nullptr)
         return end_of_data;
-    // Bytes left: count steps down as the inline helpers step it. Then the
-    // plain decrement, which gives 0 or more only for a count of -32768 (the
-    // 16-bit field wraps to 32767) and otherwise leads to the next segment.
-    if (BLOB_count_down(stream, 0) || --stream->count >= 0)
+    if (--stream->count >= 0)
         return static_cast<unsigned char>(*stream->next++);
     return byte_of_next_segment(stream);
 }

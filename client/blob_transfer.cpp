@@ -1,12 +1,24 @@
-// Whole-blob transfer: segments to a file byte by byte, and a file back into
-// a new blob one line per segment.
+// Whole-blob transfer: segments to a file, and a file back into a new blob
+// one line per segment.
 #include "blob_transfer.h"
 
+#include <algorithm>
 #include <array>
 
 namespace dbutil_blob {
 
-dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FILE *file)
+namespace {
+
+// Writes one segment's bytes in one call; false when the stream reports a
+// failed write. The same bytes and errors as byte-wise fputc.
+bool write_segment(const char *bytes, uint16_t length, FILE *file)
+{
+    return fwrite_unlocked(bytes, 1, length, file) == length;
+}
+
+// The core's side of a dump: every segment into the file until the end of
+// the blob, a read error or a failed write.
+dump_outcome transfer(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FILE *file)
 {
     tdx_status status[TDX_STATUS_LENGTH] = {};
     tdx_handle blob_handle = 0;
@@ -16,8 +28,8 @@ dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle
         return dump_outcome::not_opened;
     }
     std::array<char, BLOB_DUMP_AREA> area;
-    // One lock of the stream for the whole transfer; inside it the bytes
-    // still go one at a time, with the same bytes and errors as fputc.
+    bool written = true;
+    // One lock of the stream for the whole transfer.
     flockfile(file);
     for (;;) {
         uint16_t length = 0;
@@ -25,19 +37,22 @@ dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle
                          area.data());
         if (status[1] != 0 && status[1] != TDX_SEGMENT_GOES_ON)
             break;
-        for (uint16_t i = 0; i < length && i < area.size(); ++i)
-            putc_unlocked(static_cast<unsigned char>(area[i]), file);
+        written = write_segment(area.data(), std::min<uint16_t>(length, area.size()), file);
+        if (!written)
+            break;
     }
     funlockfile(file);
+    // A failed write stops the transfer while the segment status is still
+    // good: the core reported nothing, so nothing is printed.
     const bool ended = status[1] == TDX_END_OF_BLOB;
-    if (!ended)
+    if (written && !ended)
         tdx__print_status(status);
     tdx_status close_status[TDX_STATUS_LENGTH] = {};
     tdx__close_blob(close_status, &blob_handle);
+    if (!written)
+        return dump_outcome::not_written;
     return ended ? dump_outcome::complete : dump_outcome::cut_short;
 }
-
-namespace {
 
 // Sends the gathered bytes as one segment; prints the status when refused.
 bool send(tdx_status *status, tdx_handle *blob_handle, const char *bytes, size_t length)
@@ -49,6 +64,21 @@ bool send(tdx_status *status, tdx_handle *blob_handle, const char *bytes, size_t
 }
 
 }  // namespace
+
+dump_outcome dump(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FILE *file)
+{
+    const bool error_before = std::ferror(file) != 0;
+    const dump_outcome outcome = transfer(blob_id, db_handle, tra_handle, file);
+    // The flush is part of the transfer: bytes still in the stream's buffer
+    // have not reached the file. A failure that a write call did not report
+    // (a line-buffered stream may hold it back) still shows in the error
+    // indicator, unless that was set before and says nothing about this call.
+    const bool flushed = std::fflush(file) == 0;
+    const bool reached = flushed && (error_before || std::ferror(file) == 0);
+    if (outcome == dump_outcome::not_opened || reached)
+        return outcome;
+    return dump_outcome::not_written;
+}
 
 int32_t load(tdx_quad *blob_id, tdx_handle db_handle, tdx_handle tra_handle, FILE *file)
 {

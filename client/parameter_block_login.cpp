@@ -6,7 +6,7 @@
 
 namespace {
 
-struct Carried {
+struct carried {
     bool user = false;
     bool password = false;
     bool single_user = false;
@@ -15,9 +15,9 @@ struct Carried {
 // Steps from clump to clump by the length bytes, so value bytes are never
 // taken for tags. A tag in the last byte, or a length that runs past the end,
 // still counts as carried, but nothing beyond the block is read.
-Carried carried_tags(const char *dpb, int16_t dpb_length)
+carried carried_tags(const char *dpb, int16_t dpb_length)
 {
-    Carried found;
+    carried found;
     if (dpb == nullptr || dpb_length <= 0)
         return found;
     const auto *bytes = reinterpret_cast<const unsigned char *>(dpb);
@@ -47,7 +47,7 @@ extern "C" void mvt_set_login(char **dpb, int16_t *dpb_length)
     const char *password = std::getenv("MVT_PASSWORD");
     if (user == nullptr && password == nullptr)
         return;
-    const Carried found = carried_tags(*dpb, *dpb_length);
+    const carried found = carried_tags(*dpb, *dpb_length);
     const bool add_user = user != nullptr && !found.user;
     const bool add_password = password != nullptr && !found.password;
     if (add_user && add_password)

@@ -28,32 +28,35 @@ int32_t test(int32_t value, char *result)
     return 0;
 }
 
-struct FunctionRow {
+struct function_row {
     const char *module;
     const char *entrypoint;
     functions_address function;
 };
 
-const FunctionRow mvt_functions[] = {
+const function_row mvt_functions[] = {
     {"test_module", "test_function", reinterpret_cast<functions_address>(&test)},
     {nullptr, nullptr, nullptr},
 };
 
 constexpr size_t work_area = 128;
+constexpr size_t no_room = work_area + 1;
 
-// Copies `name` up to its first blank into `out`, terminated; returns the
-// position after the terminator, or null when it would not fit before `end`.
-char *copy_cut(const char *name, char *out, const char *end)
+// Copies `name` up to its first blank into the work area from position `at`,
+// terminated; returns the position after the terminator, or no_room when the
+// name and its terminator do not fit. Positions, not pointers, are counted,
+// so that nothing ever points past the area whatever the name's length.
+size_t copy_cut(const char *name, char *work, size_t at)
 {
     for (; *name != '\0' && *name != ' '; ++name) {
-        if (out + 1 >= end)
-            return nullptr;
-        *out++ = *name;
+        if (work_area - at < 2)  // this character and the terminator
+            return no_room;
+        work[at++] = *name;
     }
-    if (out >= end)
-        return nullptr;
-    *out++ = '\0';
-    return out;
+    if (at >= work_area)
+        return no_room;
+    work[at++] = '\0';
+    return at;
 }
 
 }  // namespace
@@ -65,11 +68,11 @@ FUNCTIONS_entrypoint(const char *module, const char *entrypoint)
     if (module == nullptr || entrypoint == nullptr)
         return nullptr;
     char work[work_area];
-    const char *const end = work + sizeof work;
-    char *const entry_cut = copy_cut(module, work, end);
-    if (entry_cut == nullptr || copy_cut(entrypoint, entry_cut, end) == nullptr)
+    const size_t entry_at = copy_cut(module, work, 0);
+    if (entry_at == no_room || copy_cut(entrypoint, work, entry_at) == no_room)
         return nullptr;
-    for (const FunctionRow *row = mvt_functions; row->module != nullptr; ++row)
+    const char *const entry_cut = work + entry_at;
+    for (const function_row *row = mvt_functions; row->module != nullptr; ++row)
         if (std::strcmp(work, row->module) == 0 && std::strcmp(entry_cut, row->entrypoint) == 0)
             return row->function;
     return nullptr;

@@ -12,14 +12,6 @@
 namespace blob_tests {
 namespace {
 
-const std::string edit_script = std::string(BLOB_TEST_EDITORS) + "/edit.sh";
-
-// The editor's value carries the action as an argument, as "code -w" would.
-std::string editor_doing(const std::string &action)
-{
-    return "sh " + edit_script + " " + action;
-}
-
 // A fault injected into the core and the status line it prints.
 struct InjectedFault {
     const char *what;
@@ -28,43 +20,14 @@ struct InjectedFault {
     const char *printed;
 };
 
-class blob_edit : public core_test {
+// Every path must leave the scratch directory empty.
+class blob_edit : public editor_test {
   protected:
-    void SetUp() override
-    {
-        core_test::SetUp();
-        log_path = side_path("edit.log");
-        log_env.emplace("EDIT_LOG", log_path);
-        editor_env.emplace("EDITOR", std::nullopt);
-    }
-
     void TearDown() override
     {
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
-        visual_env.reset();
-        editor_env.reset();
-        log_env.reset();
-        core_test::TearDown();
+        editor_test::TearDown();
     }
-
-    void use_editor(const std::string &action)
-    {
-        visual_env.reset();
-        visual_env.emplace("VISUAL", editor_doing(action));
-    }
-
-    // Lines the editor script logged: its action and the file it was given.
-    std::vector<std::string> editor_runs() const
-    {
-        std::vector<std::string> lines;
-        std::istringstream text(read_file(log_path));
-        for (std::string line; std::getline(text, line);)
-            lines.push_back(line);
-        return lines;
-    }
-
-    std::string log_path;
-    std::optional<scoped_env> log_env, visual_env, editor_env;
 };
 
 TEST_F(blob_edit, ChangedTextBecomesANewBlobOneLinePerSegment)
@@ -113,6 +76,9 @@ TEST_F(blob_edit, TemporaryFileIsNamedAfterTheStemInTheCurrentDirectory)
     const Case cases[] = {
         {"CUST$NOTES", "cust_notes"},
         {nullptr, "tdx_edit"},
+        {"ABCDEFGHIJKLMNOPQRSTUVW", "abcdefghijklmnopqrstuvw"},  // 23: all of it
+        {"ABCDEFGHIJKLMNOPQRSTUVWX", "abcdefghijklmnopqrstuvwx"},  // 24: all of it
+        {"ABCDEFGHIJKLMNOPQRSTUVWXY", "abcdefghijklmnopqrstuvwx"},  // 25: cut to 24
         {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234", "abcdefghijklmnopqrstuvwx"},
         {"Mixed.Case-9", "mixed.case-9"},
         {"", ""},

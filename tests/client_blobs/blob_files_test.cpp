@@ -1,8 +1,14 @@
 // Blobs to files and the standard output, files into new blobs, and the
 // by-address forms with their name areas.
+#include <fcntl.h>
+#include <sys/resource.h>
+
+#include <csignal>
 #include <functional>
 
+#include "blob_forms.h"
 #include "blob_test_support.h"
+#include "process.h"
 
 namespace blob_tests {
 namespace {
@@ -79,14 +85,160 @@ TEST_F(blob_files, DisplayWritesTheBlobToStandardOutputAndIgnoresTheName)
 {
     tdx_quad id = seed_blob({"xy", "", "z\n", thousand_bytes});
     for (const char *name : {"ignored", "", static_cast<const char *>(nullptr)}) {
-        const std::string printed = testing_support::capture_stdout(
-            [&] { EXPECT_EQ(BLOB_display(&id, db, tra, name), 1); });
+        // The blob has reached descriptor 1 when the call returns: the
+        // display flushes the standard output itself.
+        const std::string printed = testing_support::capture_descriptor_1(
+            [&] { EXPECT_EQ(BLOB_display(&id, db, tra, name), 1); },
+            testing_support::stdout_buffer::left);
         EXPECT_EQ(printed, "xyz\n" + thousand_bytes);
     }
     tdxc_fail(TDXC_OPEN_BLOB, 1);
     const std::string printed = testing_support::capture_stdout(
         [&] { EXPECT_EQ(BLOB_display(&id, db, tra, "x"), 0); });
     EXPECT_EQ(printed, "blob could not be opened\n");
+}
+
+// A file or an output that cannot take every byte of the blob. Each case
+// runs in a child process, which may change its limits, its signal
+// dispositions and its descriptor 1 freely; the child's exit status carries
+// the result.
+const std::string ten_thousand_bytes = [] {
+    std::string s;
+    for (int i = 0; i < 10000; ++i)
+        s += static_cast<char>(i * 13 + i / 256);
+    return s;
+}();
+
+// Whether bytes are exactly the first `length` of the ten thousand.
+::testing::AssertionResult holds_the_first(const std::string &bytes, size_t length)
+{
+    if (bytes == ten_thousand_bytes.substr(0, length))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << bytes.size() << " bytes, not the first " << length << " of the blob";
+}
+
+// Lets the child write no file beyond `bytes`, and makes a write past it
+// fail instead of ending the child.
+void limit_file_size(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+TEST_F(blob_files, DumpThatCannotWriteEveryByteFails)
+{
+    struct Case {
+        const char *what;
+        size_t blob_length;
+        rlim_t limit;      // file size limit; 0: none
+        bool to_dev_full;  // into /dev/full rather than a file
+        int32_t result;
+        size_t file_length;  // bytes of the blob the file holds
+    };
+    const Case cases[] = {
+        {"file size limit part-way", 10000, 3000, false, 0, 3000},
+        {"only the last write fails", 2000, 1000, false, 0, 1000},
+        {"a full device", 10000, 0, true, 0, 0},
+        {"within the limit", 10000, 10000, false, 1, 10000},
+    };
+    for (const blob_form &form : dump_forms()) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(form.what) + ": " + c.what);
+            tdx_quad id = seed_blob({ten_thousand_bytes.substr(0, c.blob_length)});
+            const std::string file = c.to_dev_full ? "/dev/full" : side_path("dumped");
+            const std::string printed = side_path("printed");
+            const int result = testing_support::run_in_child([&] {
+                const int out = ::open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                ::dup2(out, 1);
+                if (c.limit != 0)
+                    limit_file_size(c.limit);
+                return form.call(&id, db, tra, file);
+            });
+            EXPECT_EQ(result, c.result);
+            EXPECT_EQ(read_file(printed), "");
+            if (!c.to_dev_full) {
+                EXPECT_TRUE(holds_the_first(read_file(file), c.file_length));
+            }
+        }
+    }
+}
+
+TEST_F(blob_files, DisplayThatCannotWriteEveryByteFails)
+{
+    // How the child's descriptor 1 is set up; it may first make the standard
+    // output's error indicator set, as an earlier failed write would.
+    struct Case {
+        const char *what;
+        std::function<void(const std::string &file)> arrange;
+        int status;  // result + 2 when the error indicator is set afterwards
+        size_t shown;
+    };
+    const auto onto_1 = [](int fd) {
+        if (fd != 1) {
+            ::dup2(fd, 1);
+            ::close(fd);
+        }
+    };
+    const auto earlier_failure = [] {
+        ::close(1);
+        std::fputs("lost", stdout);
+        std::fflush(stdout);
+    };
+    const Case cases[] = {
+        {"a file", [&](const std::string &f) { onto_1(::open(f.c_str(), O_WRONLY)); }, 1, 10000},
+        {"closed", [](const std::string &) { ::close(1); }, 2, 0},
+        {"read-only", [&](const std::string &f) { onto_1(::open(f.c_str(), O_RDONLY)); }, 2, 0},
+        {"a pipe without reader",
+         [&](const std::string &) {
+             std::signal(SIGPIPE, SIG_IGN);
+             int ends[2];
+             if (::pipe(ends) == 0) {
+                 ::close(ends[0]);
+                 onto_1(ends[1]);
+             }
+         },
+         2, 0},
+        {"a full device", [&](const std::string &) { onto_1(::open("/dev/full", O_WRONLY)); }, 2, 0},
+        {"a file with a size limit",
+         [&](const std::string &f) {
+             onto_1(::open(f.c_str(), O_WRONLY));
+             limit_file_size(3000);
+         },
+         2, 3000},
+        // An error indicator set before the call is not this call's failure,
+        // and it is not cleared for the caller.
+        {"an earlier error, then a file",
+         [&](const std::string &f) {
+             earlier_failure();
+             onto_1(::open(f.c_str(), O_WRONLY));
+         },
+         3, 10000},
+        {"an earlier error, then a full device",
+         [&](const std::string &) {
+             earlier_failure();
+             onto_1(::open("/dev/full", O_WRONLY));
+         },
+         2, 0},
+    };
+    for (const blob_form &form : display_forms()) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(form.what) + ": " + c.what);
+            tdx_quad id = seed_blob({ten_thousand_bytes});
+            const std::string file = side_path("shown");
+            write_file(file, "");
+            const int status = testing_support::run_in_child([&] {
+                c.arrange(file);
+                const int32_t result = form.call(&id, db, tra, "name");
+                return result + (std::ferror(stdout) ? 2 : 0);
+            });
+            EXPECT_EQ(status, c.status);
+            EXPECT_TRUE(holds_the_first(read_file(file), c.shown));
+        }
+    }
 }
 
 TEST_F(blob_files, LoadCutsASegmentAtEveryNewlineAndEvery512Bytes)

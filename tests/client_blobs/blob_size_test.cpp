@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "blob_test_support.h"
+#include "integer_reads.h"
 
 namespace blob_tests {
 namespace {
@@ -46,24 +47,31 @@ TEST_F(blob_size_reply, RefusedRequestIsPrinted)
     EXPECT_EQ(total, -7);
 }
 
+// Each walk's reads through tdx__vax_integer are the core's to see: the
+// length of each clump of an accepted item, taken as signed, then its value;
+// an item other than the three is refused before its length is read.
 TEST_F(blob_size_reply, ScriptedReplies)
 {
+    using Reads = std::vector<std::pair<ptrdiff_t, int16_t>>;  // offset in the area, length
     struct Case {
         const char *what;
         std::vector<unsigned char> reply;
         int32_t result;
         int32_t total, segments, longest;  // -7: not stored
+        Reads reads;
     };
     const Case cases[] = {
         {"items in any order, then the end",
-         {4, 4, 0, 2, 0, 0, 0, 6, 4, 0, 0x10, 0x27, 0, 0, 5, 4, 0, 9, 0, 0, 0, 1}, 1, 10000, 2, 9},
-        {"two-byte values", {4, 2, 0, 0x34, 0x12, 1}, 1, -7, 0x1234, -7},
-        {"end at once", {1}, 1, -7, -7, -7},
-        {"truncation marker after a value", {6, 4, 0, 10, 0, 0, 0, 2, 1}, 0, 10, -7, -7},
-        {"unknown item", {9, 4, 0, 1, 0, 0, 0, 1}, 0, -7, -7, -7},
-        {"zero item where the end should be", {6, 1, 0, 3}, 0, 3, -7, -7},
-        {"length past the area", {6, 0xFF, 0x7F, 1, 0, 0, 0, 1}, 0, -7, -7, -7},
-        {"negative length", {6, 0xFF, 0xFF, 1}, 0, -7, -7, -7},
+         {4, 4, 0, 2, 0, 0, 0, 6, 4, 0, 0x10, 0x27, 0, 0, 5, 4, 0, 9, 0, 0, 0, 1}, 1, 10000, 2, 9,
+         {{1, 2}, {3, 4}, {8, 2}, {10, 4}, {15, 2}, {17, 4}}},
+        {"two-byte values", {4, 2, 0, 0x34, 0x12, 1}, 1, -7, 0x1234, -7, {{1, 2}, {3, 2}}},
+        {"end at once", {1}, 1, -7, -7, -7, {}},
+        {"truncation marker after a value", {6, 4, 0, 10, 0, 0, 0, 2, 1}, 0, 10, -7, -7,
+         {{1, 2}, {3, 4}}},
+        {"unknown item", {9, 4, 0, 1, 0, 0, 0, 1}, 0, -7, -7, -7, {}},
+        {"zero item where the end should be", {6, 1, 0, 3}, 0, 3, -7, -7, {{1, 2}, {3, 1}}},
+        {"length past the area", {6, 0xFF, 0x7F, 1, 0, 0, 0, 1}, 0, -7, -7, -7, {{1, 2}}},
+        {"negative length", {6, 0xFF, 0xFF, 1}, 0, -7, -7, -7, {{1, 2}}},
         {"length one past the area",
          [] {
              std::vector<unsigned char> r(64, 0);
@@ -71,16 +79,23 @@ TEST_F(blob_size_reply, ScriptedReplies)
              r[1] = 62;  // 3 + 62 bytes: one past the area
              return r;
          }(),
-         0, -7, -7, -7},
+         0, -7, -7, -7, {{1, 2}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         tdxc_script_info(c.reply.data(), static_cast<int>(c.reply.size()), 1);
         int32_t total = -7, segments = -7, longest = -7;
+        integer_reads::clear();
         EXPECT_EQ(tdx__blob_size(&handle, &total, &segments, &longest), c.result);
         EXPECT_EQ(total, c.total);
         EXPECT_EQ(segments, c.segments);
         EXPECT_EQ(longest, c.longest);
+        // Offsets count from the area, whose first length lies at offset 1.
+        const auto &reads = integer_reads::reads();
+        Reads seen;
+        for (const integer_reads::Read &read : reads)
+            seen.emplace_back(read.bytes - (reads.front().bytes - 1), read.length);
+        EXPECT_EQ(seen, c.reads);
     }
 }
 

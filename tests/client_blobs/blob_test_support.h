@@ -49,6 +49,17 @@ inline Segments segments_of(const tdx_quad &id)
     return result;
 }
 
+// The segments of the blob an id names, joined by "|"; "no blob" for none.
+inline std::string blob_text(const tdx_quad &id)
+{
+    if (tdxc_blob_segment_count(&id) < 0)
+        return "no blob";
+    std::string text;
+    for (const std::string &s : segments_of(id))
+        text += (text.empty() ? "" : "|") + s;
+    return "blob " + text;
+}
+
 inline bool same_id(const tdx_quad &a, const tdx_quad &b)
 {
     return a.high == b.high && a.low == b.low;
@@ -177,6 +188,54 @@ class core_test : public ::testing::Test {
   private:
     std::string home_;
     std::string side_;
+};
+
+// The editor script of editors/edit.sh as the user's editor, doing `action`;
+// the value carries the action as an argument, as "code -w" would.
+inline std::string editor_doing(const std::string &action)
+{
+    return "sh " + std::string(BLOB_TEST_EDITORS) + "/edit.sh " + action;
+}
+
+// A core test with the editor script standing in for the user: every run of
+// it is logged to a file outside the scratch directory. EDITOR is unset;
+// use_editor sets VISUAL.
+class editor_test : public core_test {
+  protected:
+    void SetUp() override
+    {
+        core_test::SetUp();
+        log_path = side_path("edit.log");
+        log_env.emplace("EDIT_LOG", log_path);
+        editor_env.emplace("EDITOR", std::nullopt);
+    }
+
+    void TearDown() override
+    {
+        visual_env.reset();
+        editor_env.reset();
+        log_env.reset();
+        core_test::TearDown();
+    }
+
+    void use_editor(const std::string &action)
+    {
+        visual_env.reset();
+        visual_env.emplace("VISUAL", editor_doing(action));
+    }
+
+    // Lines the editor script logged: its action and the file it was given.
+    std::vector<std::string> editor_runs() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream text(read_file(log_path));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    std::string log_path;
+    std::optional<scoped_env> log_env, visual_env, editor_env;
 };
 
 }  // namespace blob_tests

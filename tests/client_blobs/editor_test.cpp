@@ -7,28 +7,16 @@
 namespace blob_tests {
 namespace {
 
-const std::string edit_script = std::string(BLOB_TEST_EDITORS) + "/edit.sh";
-
-class blob_editor : public core_test {
+class blob_editor : public editor_test {
   protected:
     void SetUp() override
     {
-        core_test::SetUp();
-        log_path = side_path("edit.log");
-        log_env.emplace("EDIT_LOG", log_path);
+        editor_test::SetUp();
         write_file("doc.txt", "text\n");
     }
 
     std::string runs() const { return file_exists(log_path) ? read_file(log_path) : ""; }
-
-    std::string log_path;
-    std::optional<scoped_env> log_env;
 };
-
-std::string doing(const std::string &action)
-{
-    return "sh " + edit_script + " " + action;
-}
 
 TEST_F(blob_editor, ChoosesVisualThenEditorThenVi)
 {
@@ -47,12 +35,12 @@ TEST_F(blob_editor, ChoosesVisualThenEditorThenVi)
         std::string run;
     };
     const Case cases[] = {
-        {doing("append"), doing("keep"), 1, "append doc.txt\n"},
-        {std::nullopt, doing("append"), 1, "append doc.txt\n"},
+        {editor_doing("append"), editor_doing("keep"), 1, "append doc.txt\n"},
+        {std::nullopt, editor_doing("append"), 1, "append doc.txt\n"},
         {std::nullopt, std::nullopt, 1, "vi doc.txt\n"},
         // Set but empty is used as it stands: there is no program to run.
-        {"", doing("append"), 0, ""},
-        {"   ", doing("append"), 0, ""},
+        {"", editor_doing("append"), 0, ""},
+        {"   ", editor_doing("append"), 0, ""},
         {std::nullopt, "", 0, ""},
     };
     for (const Case &c : cases) {
@@ -83,7 +71,7 @@ TEST_F(blob_editor, WhatCountsAsAChange)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.action);
         write_file("doc.txt", "text\n");
-        scoped_env visual("VISUAL", doing(c.action));
+        scoped_env visual("VISUAL", editor_doing(c.action));
         EXPECT_EQ(tdx__edit("doc.txt", 12345), c.result);
     }
     ::unlink("doc.txt");
@@ -91,7 +79,7 @@ TEST_F(blob_editor, WhatCountsAsAChange)
 
 TEST_F(blob_editor, FileWithoutStatusIsNotEdited)
 {
-    scoped_env visual("VISUAL", doing("append"));
+    scoped_env visual("VISUAL", editor_doing("append"));
     EXPECT_EQ(tdx__edit("absent.txt", 0), 0);
     EXPECT_EQ(tdx__edit(nullptr, 0), 0);
     EXPECT_EQ(runs(), "");
@@ -105,7 +93,7 @@ TEST_F(blob_editor, BlankEditorRunsNothing)
     const std::string marker = side_path("ran");
     write_file(program, "#!/bin/sh\ntouch '" + marker + "'\n");
     ASSERT_EQ(::chmod(program.c_str(), 0700), 0);
-    scoped_env editor("EDITOR", doing("append"));
+    scoped_env editor("EDITOR", editor_doing("append"));
     for (const char *blank : {"", " ", "\t "}) {
         scoped_env visual("VISUAL", std::string(blank));
         EXPECT_EQ(tdx__edit(program.c_str(), 0), 0);
@@ -128,7 +116,7 @@ TEST_F(blob_editor, FileNameReachesTheEditorAsOneWord)
         {"+!touch pwned", "./+!touch pwned"},
         {"a\nb", "a\nb"},
     };
-    scoped_env visual("VISUAL", doing("append"));
+    scoped_env visual("VISUAL", editor_doing("append"));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ::unlink(log_path.c_str());
@@ -146,7 +134,7 @@ TEST_F(blob_editor, CommandOverItsAreaIsNotRun)
     // The command is the editor, a blank and the quoted name: 1 + 2 + 7
     // characters besides the editor for "doc.txt". Leading blanks pad the
     // editor to the length wanted.
-    const std::string editor = doing("append");
+    const std::string editor = editor_doing("append");
     // At 264 the editor and its blank take the whole area, so a cut command
     // would run the editor without the file.
     for (const size_t command_length : {size_t{255}, size_t{256}, size_t{264}, size_t{1000}}) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "blob_forms.h"
 #include "blob_test_support.h"
 #include "fault_sweep.h"
 
@@ -20,17 +21,6 @@ const std::string open_refused = "blob could not be opened\n";
 const std::string create_refused = "blob could not be created\n";
 const std::string read_error = "I/O error while reading a blob segment\n";
 const std::string segment_refused = "blob segment could not be written\n";
-
-// The segments of the blob an id names, joined by "|"; "no blob" for none.
-std::string blob_text(const tdx_quad &id)
-{
-    if (tdxc_blob_segment_count(&id) < 0)
-        return "no blob";
-    std::string text;
-    for (const std::string &s : segments_of(id))
-        text += (text.empty() ? "" : "|") + s;
-    return "blob " + text;
-}
 
 class FaultSweep : public core_test {
   protected:
@@ -148,45 +138,25 @@ TEST_F(FaultSweep, BlobSize)
     run_sweep(sweep);
 }
 
-// A whole-blob routine called in one of its forms.
-struct FormCase {
-    const char *what;
-    std::function<int32_t(tdx_quad *, tdx_handle, tdx_handle, const std::string &)> call;
-    bool to_stdout;  // the bytes go to the standard output, not to the file
-};
-
-int16_t length_of(const std::string &name)
-{
-    return static_cast<int16_t>(name.size());
-}
-
 TEST_F(FaultSweep, Dump)
 {
-    const FormCase forms[] = {
-        {"BLOB_dump", [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &f) { return BLOB_dump(i, d, t, f.c_str()); }, false},
-        {"BLOB_text_dump", [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &f) { return BLOB_text_dump(i, d, t, f.c_str()); }, false},
-        {"blob__dump",
-         [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &f) {
-             const int16_t n = length_of(f);
-             return blob__dump(i, &d, &t, f.data(), &n);
-         },
-         false},
-        {"BLOB_display", [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &) { return BLOB_display(i, d, t, "x"); }, true},
-        {"blob__display",
-         [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &) {
-             const int16_t n = 1;
-             return blob__display(i, &d, &t, "x", &n);
-         },
-         true},
+    struct form_case {
+        blob_form form;
+        bool to_stdout;  // the bytes go to the standard output, not to the file
     };
-    for (const FormCase &form : forms) {
-        SCOPED_TRACE(form.what);
+    std::vector<form_case> forms;
+    for (const blob_form &form : dump_forms())
+        forms.push_back({form, false});
+    for (const blob_form &form : display_forms())
+        forms.push_back({form, true});
+    for (const form_case &form : forms) {
+        SCOPED_TRACE(form.form.what);
         // Four segment calls: "xy", "", "z\n", the end.
         Sweep sweep;
         sweep.setup = seeding({"xy", "", "z\n"});
         sweep.run = [&] {
             const std::string file = "dumped";
-            const long result = form.call(&id, db, tra, file);
+            const long result = form.form.call(&id, db, tra, file);
             std::fflush(stdout);
             const std::string held = file_exists(file) ? read_file(file) : "no file";
             ::unlink(file.c_str());
@@ -213,17 +183,7 @@ TEST_F(FaultSweep, Dump)
 
 TEST_F(FaultSweep, Load)
 {
-    const FormCase forms[] = {
-        {"BLOB_load", [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &f) { return BLOB_load(i, d, t, f.c_str()); }, false},
-        {"BLOB_text_load", [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &f) { return BLOB_text_load(i, d, t, f.c_str()); }, false},
-        {"blob__load",
-         [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &f) {
-             const int16_t n = length_of(f);
-             return blob__load(i, &d, &t, f.data(), &n);
-         },
-         false},
-    };
-    for (const FormCase &form : forms) {
+    for (const blob_form &form : load_forms()) {
         SCOPED_TRACE(form.what);
         Sweep sweep;
         sweep.setup = [&] {
@@ -256,18 +216,9 @@ TEST_F(FaultSweep, Edit)
     // The editor appends a line; dump, edit and reload then make two segment
     // reads ("abc\n", the end), one create and two segment writes.
     scoped_env editor("EDITOR", std::nullopt);
-    scoped_env visual("VISUAL", "sh " + std::string(BLOB_TEST_EDITORS) + "/edit.sh append");
+    scoped_env visual("VISUAL", editor_doing("append"));
     scoped_env log("EDIT_LOG", std::nullopt);
-    const FormCase forms[] = {
-        {"BLOB_edit", [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &n) { return BLOB_edit(i, d, t, n.c_str()); }, false},
-        {"blob__edit",
-         [](tdx_quad *i, tdx_handle d, tdx_handle t, const std::string &name) {
-             const int16_t n = length_of(name);
-             return blob__edit(i, &d, &t, name.data(), &n);
-         },
-         false},
-    };
-    for (const FormCase &form : forms) {
+    for (const blob_form &form : edit_forms()) {
         SCOPED_TRACE(form.what);
         tdx_quad old_id{};
         Sweep sweep;

@@ -11,7 +11,6 @@
 #include "capture.h"
 #include "integer_reads.h"
 #include "tdx_control.h"
-#include "version_report_internals.h"
 
 namespace {
 
@@ -130,6 +129,14 @@ TEST_F(VersionReport, ComponentLinesFromTheReply)
           "Morvanta Client/Linux i386 (access method/shared cache), version \"sc\""}},
         {"items in either order", texts(1, {"t"}) + codes(1, {{59, 11}}) + end_item,
          {"Morvanta Server/Solaris x86 (gateway), version \"t\""}},
+        // A count is held against its clump only as far as the lines need it.
+        {"a larger count that no line needs", codes(3, {{1, 1}}) + texts(1, {"Q"}) + end_item,
+         {"Morvanta Server/Linux i386 (access method), version \"Q\""}},
+        // The walk also ends where the area does: the clumps fill all 256
+        // bytes and there is no room for item 1.
+        {"clumps filling the first area exactly", codes(1, {{1, 1}}) + texts(1, {std::string(245, 'v')}),
+         {("Morvanta Server/Linux i386 (access method), version \"" + std::string(245, 'v'))
+              .substr(0, VERSION_LINE_AREA - 1)}},
         {"no components", codes(0, {}) + texts(0, {}) + end_item, {}},
         {"counts read as signed bytes", codes(0x80, {}) + texts(0x80, {}) + end_item, {}},
     };
@@ -272,6 +279,8 @@ TEST_F(VersionReport, FailuresEndTheReportWithOne)
         {"item 11 missing", [] { script(texts(1, {"a"}) + end_item, 1); }, {}},
         {"clump length past the area", [] { script({TDX_INFO_IMPLEMENTATION, 0xFF, 0xFF, 1, 1, 1}, 1); },
          {}},
+        {"clump one byte past the first area",
+         [] { script(codes(1, {{1, 1}}) + texts(1, {std::string(246, 'v')}), 1); }, {}},
         {"clump header cut by the area",
          [] { script(clump(TDX_INFO_VERSION, Bytes(252, 0)) + Bytes{TDX_INFO_IMPLEMENTATION, 3}, 1); },
          {}},
@@ -311,55 +320,67 @@ TEST_F(VersionReport, RefusedRequestPrintsNothing)
     EXPECT_EQ(out, "");
 }
 
-// The on-disk reply is scripted from inside the print routine, once the
-// component request has been answered.
-TEST_F(VersionReport, OnDiskStructureLineFormat)
+// The on-disk structure query, reached through the report: its reply is
+// scripted from inside the print routine, once the component request has been
+// answered with one component. The integer reads seen from then on are the
+// query's own.
+struct ods_run {
+    Bytes reply;
+    Lines lines;
+    std::vector<std::pair<ptrdiff_t, int16_t>> reads;  // offset in the reply area, length
+};
+
+void script_ods_reply(void *argument, const char *line)
 {
-    struct Seen {
-        Lines lines;
-    } seen;
-    script(codes(1, {{1, 1}}) + texts(1, {"x"}) + end_item, 1);
-    const auto routine = [](void *argument, const char *line) {
-        auto *s = static_cast<Seen *>(argument);
-        if (s->lines.empty())
-            script(clump(TDX_INFO_ODS_VERSION, {8, 0}) + clump(TDX_INFO_ODS_MINOR, {0, 0}) + end_item, 1);
-        s->lines.push_back(line);
-    };
-    EXPECT_EQ(tdx__version(&database, routine, &seen), 0);
-    EXPECT_EQ(seen.lines.back(), "on disk structure version 8.0");
+    auto *run = static_cast<ods_run *>(argument);
+    if (run->lines.empty()) {
+        script(run->reply, 1);
+        integer_reads::clear();
+    }
+    run->lines.push_back(line);
 }
 
 TEST_F(VersionReport, OnDiskStructureQuery)
 {
+    const std::string component = "Morvanta Server/Linux i386 (access method), version \"x\"";
     const struct {
         const char *what;
         Bytes reply;
         int32_t result;
-        uint16_t version;
-        uint16_t minor;
+        const char *line;  // the last line, null when none follows the component
+        std::vector<std::pair<ptrdiff_t, int16_t>> reads;
     } cases[] = {
-        {"both items", clump(32, {8, 0}) + clump(33, {2, 0}) + end_item, 0, 8, 2},
-        {"either order, one-byte values", clump(33, {3}) + clump(32, {7}) + end_item, 0, 7, 3},
-        {"kept as 16 bits", clump(32, {9, 0, 1, 0}) + end_item, 0, 9, 0xEEEE},
-        {"no items", end_item, 0, 0xEEEE, 0xEEEE},
-        {"truncation mark", {TDX_INFO_TRUNCATED}, 1, 0xEEEE, 0xEEEE},
-        {"another item", clump(12, {1}) + end_item, 1, 0xEEEE, 0xEEEE},
-        {"no end within 16 bytes", clump(32, Bytes(13, 0)), 1, 0, 0xEEEE},
-        {"clump past the area", clump(32, Bytes(14, 0)), 1, 0xEEEE, 0xEEEE},
+        {"both items", clump(32, {8, 0}) + clump(33, {2, 0}) + end_item, 0,
+         "on disk structure version 8.2", {{1, 2}, {3, 2}, {6, 2}, {8, 2}}},
+        {"either order, one-byte values", clump(33, {3}) + clump(32, {7}) + end_item, 0,
+         "on disk structure version 7.3", {{1, 2}, {3, 1}, {5, 2}, {7, 1}}},
+        {"kept as 16 bits", clump(32, {9, 0, 1, 0}) + end_item, 0, "on disk structure version 9.0",
+         {{1, 2}, {3, 4}}},
+        {"no items", end_item, 0, "on disk structure version 0.0", {}},
+        // The value is read before its item is looked at.
+        {"another item", clump(12, {1}) + end_item, 1, nullptr, {{1, 2}, {3, 1}}},
+        {"truncation mark", {TDX_INFO_TRUNCATED}, 1, nullptr, {{1, 2}, {3, 0}}},
+        {"no end within 16 bytes", clump(32, Bytes(13, 0)), 1, nullptr, {{1, 2}, {3, 13}}},
+        {"clump past the area", clump(32, Bytes(14, 0)), 1, nullptr, {{1, 2}}},
+        {"clump header cut by the area", clump(32, Bytes(11, 0)) + Bytes{33, 0}, 1, nullptr,
+         {{1, 2}, {3, 11}}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        script(c.reply, 1);
-        uint16_t version = 0xEEEE;
-        uint16_t minor = 0xEEEE;
-        EXPECT_EQ(test_get_ods_version(&database, &version, &minor), c.result);
-        EXPECT_EQ(version, c.version);
-        EXPECT_EQ(minor, c.minor);
+        script(codes(1, {{1, 1}}) + texts(1, {"x"}) + end_item, 1);
+        ods_run run{c.reply, {}, {}};
+        EXPECT_EQ(tdx__version(&database, script_ods_reply, &run), c.result);
+        Lines expected{component};
+        if (c.line != nullptr)
+            expected.push_back(c.line);
+        EXPECT_EQ(run.lines, expected);
+        // Offsets count from the area, whose first length lies at offset 1.
+        const auto &reads = integer_reads::reads();
+        std::vector<std::pair<ptrdiff_t, int16_t>> seen;
+        for (const integer_reads::Read &read : reads)
+            seen.emplace_back(read.bytes - (reads.front().bytes - 1), read.length);
+        EXPECT_EQ(seen, c.reads);
     }
-    tdxc_fail(TDXC_INFO, 1);
-    uint16_t version = 0;
-    uint16_t minor = 0;
-    EXPECT_EQ(test_get_ods_version(&database, &version, &minor), 1);
 }
 
 struct FormatCase {

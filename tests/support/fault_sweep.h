@@ -1,11 +1,18 @@
 // Fault sweeps: one run of an entry point per failure point. For each
-// operation of the stand-in core that can fail, the 1st, then the 2nd, then
-// every later call of that operation in the run is made to fail in turn,
-// until a run completes without reaching the injected failure (that last run
-// is the undisturbed one). Each run's outcome is compared with what the
-// entry point promises for that failure point, and afterwards no block from
-// tdx__alloc and no blob handle may be left.
+// operation that can fail, the 1st, then the 2nd, then every later call of
+// that operation in the run is made to fail in turn, until a run completes
+// without reaching the injected failure (that last run is the undisturbed
+// one). Each run's outcome is compared with what the entry point promises
+// for that failure point, and afterwards no block from tdx__alloc, no blob
+// handle and no descriptor may be left.
+//
+// Two kinds of fault share the sweep: the stand-in core's operations
+// (tdxc_op: allocation, blob open and create, segments, info requests) and
+// the platform's I/O (io_faults::op, declared with its traits in
+// io_faults.h). A kind is described by fault_kind<Op>.
 #pragma once
+
+#include <dirent.h>
 
 #include <cstdio>
 #include <functional>
@@ -37,56 +44,87 @@ inline void PrintTo(const Outcome &o, std::ostream *os)
         << "\", held \"" << o.held << "\"}";
 }
 
-inline const char *name_of(tdxc_op op)
-{
-    switch (op) {
-    case TDXC_ALLOC: return "alloc";
-    case TDXC_OPEN_BLOB: return "open blob";
-    case TDXC_CREATE_BLOB: return "create blob";
-    case TDXC_GET_SEGMENT: return "get segment";
-    case TDXC_PUT_SEGMENT: return "put segment";
-    case TDXC_CLOSE_BLOB: return "close blob";
-    case TDXC_INFO: return "info";
-    default: return "other";
+// One kind of fault: its operations, their names, how a run starts afresh,
+// how the nth call of an operation is made to fail and how calls are
+// counted. Specialised for each kind.
+template <typename Op>
+struct fault_kind;
+
+template <>
+struct fault_kind<tdxc_op> {
+    // The operations whose failure the entry points must survive.
+    static const std::vector<tdxc_op> &ops()
+    {
+        static const std::vector<tdxc_op> all{TDXC_ALLOC,       TDXC_OPEN_BLOB,  TDXC_CREATE_BLOB,
+                                              TDXC_GET_SEGMENT, TDXC_PUT_SEGMENT, TDXC_INFO};
+        return all;
     }
-}
+    static const char *name(tdxc_op op)
+    {
+        switch (op) {
+        case TDXC_ALLOC: return "alloc";
+        case TDXC_OPEN_BLOB: return "open blob";
+        case TDXC_CREATE_BLOB: return "create blob";
+        case TDXC_GET_SEGMENT: return "get segment";
+        case TDXC_PUT_SEGMENT: return "put segment";
+        case TDXC_CLOSE_BLOB: return "close blob";
+        case TDXC_INFO: return "info";
+        default: return "other";
+        }
+    }
+    static void reset() { tdxc_reset(); }
+    static void fail(tdxc_op op, int nth) { tdxc_fail(op, nth); }
+    static int calls(tdxc_op op) { return tdxc_calls(op); }
+    static constexpr tdxc_op undisturbed = TDXC_OP_COUNT;
+};
 
-// The operations whose failure the entry points must survive.
-inline const std::vector<tdxc_op> &fallible_ops()
-{
-    static const std::vector<tdxc_op> ops{TDXC_ALLOC,       TDXC_OPEN_BLOB,  TDXC_CREATE_BLOB,
-                                          TDXC_GET_SEGMENT, TDXC_PUT_SEGMENT, TDXC_INFO};
-    return ops;
-}
-
-struct Sweep {
-    // Runs after the core is reset and before the fault is armed: seeds
-    // blobs, attaches databases, scripts replies. Its own core calls do not
-    // count as failure points.
+template <typename Op>
+struct sweep_of {
+    // Runs after the fresh start and before the fault is armed: seeds blobs,
+    // attaches databases, scripts replies. Its own calls do not count as
+    // failure points.
     std::function<void()> setup = [] {};
     // The entry point (or the road of calls a program makes), ending with the
     // caller releasing whatever it was handed; returns its result and what the
     // caller holds.
     std::function<Outcome()> run;
-    // The outcome when the nth call of op fails.
-    std::function<Outcome(tdxc_op op, int nth)> expected;
+    // The outcome when the nth call of op fails; op is
+    // fault_kind<Op>::undisturbed for the run that reaches no fault.
+    std::function<Outcome(Op op, int nth)> expected;
     // How many failure points each operation has in one run; operations not
     // named have none.
-    std::map<tdxc_op, int> points;
+    std::map<Op, int> points;
 };
 
-// Runs the sweep over every fallible operation.
-inline void run_sweep(const Sweep &sweep)
+using Sweep = sweep_of<tdxc_op>;
+
+// Descriptors the process holds, so that a run can be seen to leave none open.
+inline int open_descriptors()
 {
-    for (tdxc_op op : fallible_ops()) {
+    int count = 0;
+    if (DIR *dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir) != nullptr)
+            ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+// Runs the sweep over every operation of its kind.
+template <typename Op>
+void run_sweep(const sweep_of<Op> &sweep)
+{
+    using kind = fault_kind<Op>;
+    for (Op op : kind::ops()) {
         int reached_points = 0;
         for (int n = 1;; ++n) {
-            SCOPED_TRACE(std::string(name_of(op)) + " call " + std::to_string(n) + " fails");
-            tdxc_reset();
+            SCOPED_TRACE(std::string(kind::name(op)) + " call " + std::to_string(n) + " fails");
+            kind::reset();
             sweep.setup();
-            const int before = tdxc_calls(op);
+            const int before = kind::calls(op);
             const int live_before = tdxc_live_blocks();
-            tdxc_fail(op, n);
+            const int descriptors_before = open_descriptors();
+            kind::fail(op, n);
             Outcome got;
             got.printed = testing_support::capture_stdout([&] {
                 Outcome inner = sweep.run();
@@ -95,13 +133,13 @@ inline void run_sweep(const Sweep &sweep)
                 got.held = inner.held;
                 std::fflush(stdout);
             });
-            const bool reached = tdxc_calls(op) - before >= n;
-            tdxc_fail(op, 0);
+            const bool reached = kind::calls(op) - before >= n;
+            kind::fail(op, 0);
             EXPECT_EQ(tdxc_live_blocks(), live_before) << "blocks from tdx__alloc left behind";
             EXPECT_EQ(tdxc_open_blob_handles(), 0) << "blob handles left open";
+            EXPECT_EQ(open_descriptors(), descriptors_before) << "descriptors left open";
             if (!reached) {
-                // The undisturbed run: the outcome of no failure at all.
-                EXPECT_EQ(got, sweep.expected(TDXC_OP_COUNT, 0));
+                EXPECT_EQ(got, sweep.expected(kind::undisturbed, 0));
                 break;
             }
             ++reached_points;
@@ -113,7 +151,7 @@ inline void run_sweep(const Sweep &sweep)
         }
         const auto wanted = sweep.points.find(op);
         EXPECT_EQ(reached_points, wanted == sweep.points.end() ? 0 : wanted->second)
-            << "failure points of " << name_of(op);
+            << "failure points of " << kind::name(op);
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -116,6 +117,22 @@ inline bool eventually(const std::function<bool()> &predicate, std::chrono::mill
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+// Runs body in a forked child and returns the child's exit status, body's
+// result (0 to 255), or -1 when the child ended by a signal. For what a test
+// must not do to its own process: limits, signal dispositions, descriptor 1.
+// The child leaves with _exit, so nothing of the parent's is flushed twice.
+inline int run_in_child(const std::function<int()> &body)
+{
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 // Ends a child that is still running.

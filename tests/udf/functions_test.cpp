@@ -99,6 +99,16 @@ TEST_F(Module, FindsTheSampleByCutNames)
         {"test_module", long_tail, false},
         {std::string(63, 'm'), std::string(63, 'e'), false},  // fits exactly
         {std::string(64, 'm'), std::string(63, 'e'), false},  // one past
+        // A module name that takes the whole area leaves none for the entry
+        // point; its neighbours leave one byte or two.
+        {std::string(127, 'm'), "", false},
+        {std::string(127, 'm'), "test_function", false},
+        {std::string(128, 'm'), "", false},
+        {std::string(126, 'm'), "", false},
+        {std::string(126, 'm'), "e", false},
+        {std::string(125, 'm'), "e", false},
+        {"test_module", std::string(115, 'e'), false},  // 12 + 116 bytes: fits exactly
+        {"test_module", std::string(116, 'e'), false},
     };
     for (const Case &c : cases) {
         const functions_address found = lookup(c.module.c_str(), c.entry.c_str());
