@@ -5,7 +5,6 @@
 // read at both points.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "directory.h"
 #include "process.h"
 
 namespace {
@@ -53,16 +53,10 @@ std::vector<std::string> descriptors(pid_t pid)
 {
     std::vector<std::string> fds;
     const std::string dir = "/proc/" + std::to_string(pid) + "/fd";
-    if (DIR *d = ::opendir(dir.c_str())) {
-        while (const dirent *e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..")
-                continue;
-            char target[512] = {};
-            const ssize_t n = ::readlink((dir + "/" + name).c_str(), target, sizeof target - 1);
-            fds.push_back(name + " -> " + std::string(target, n > 0 ? static_cast<size_t>(n) : 0));
-        }
-        ::closedir(d);
+    for (const std::string &name : testing_support::entries_of(dir)) {
+        char target[512] = {};
+        const ssize_t n = ::readlink((dir + "/" + name).c_str(), target, sizeof target - 1);
+        fds.push_back(name + " -> " + std::string(target, n > 0 ? static_cast<size_t>(n) : 0));
     }
     std::sort(fds.begin(), fds.end());
     return fds;

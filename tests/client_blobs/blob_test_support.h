@@ -3,7 +3,6 @@
 // directory, and environment settings undone at the end of a test.
 #pragma once
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "capture.h"
+#include "directory.h"
 #include "dbutil.h"
 #include "tdx_control.h"
 
@@ -121,19 +121,7 @@ class scoped_env {
 };
 
 // Names in a directory, "." and ".." left out.
-inline std::vector<std::string> entries_of(const std::string &dir)
-{
-    std::vector<std::string> names;
-    if (DIR *d = ::opendir(dir.c_str())) {
-        while (const dirent *e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    return names;
-}
+using testing_support::entries_of;
 
 inline std::string make_temp_dir()
 {

@@ -12,7 +12,6 @@
 // io_faults.h). A kind is described by fault_kind<Op>.
 #pragma once
 
-#include <dirent.h>
 
 #include <cstdio>
 #include <functional>
@@ -25,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "capture.h"
+#include "directory.h"
 #include "tdx_control.h"
 
 namespace fault_sweep {
@@ -99,15 +99,9 @@ struct sweep_of {
 using Sweep = sweep_of<tdxc_op>;
 
 // Descriptors the process holds, so that a run can be seen to leave none open.
-inline int open_descriptors()
+inline size_t open_descriptors()
 {
-    int count = 0;
-    if (DIR *dir = ::opendir("/proc/self/fd")) {
-        while (::readdir(dir) != nullptr)
-            ++count;
-        ::closedir(dir);
-    }
-    return count;
+    return testing_support::entries_of("/proc/self/fd").size();
 }
 
 // Runs the sweep over every operation of its kind.
@@ -123,7 +117,7 @@ void run_sweep(const sweep_of<Op> &sweep)
             sweep.setup();
             const int before = kind::calls(op);
             const int live_before = tdxc_live_blocks();
-            const int descriptors_before = open_descriptors();
+            const size_t descriptors_before = open_descriptors();
             kind::fail(op, n);
             Outcome got;
             got.printed = testing_support::capture_stdout([&] {
