@@ -1,5 +1,6 @@
-// Runs the output checks, then every benchmark (nine repetitions in random order unless the
-// command line says otherwise), and ends with one ratio line per comparison:
+// Runs every benchmark (nine repetitions in random order unless the command
+// line says otherwise), each pair after the check of its outputs, and ends
+// with one ratio line per comparison:
 // "NAME ratio X.XX target Y.YY" ("target none" for a comparison kept only as
 // a record), preceded by "NAME ours A MB/s, peer B MB/s" where the comparison
 // says how many bytes an iteration moves, then "benchmarks: N within target,
@@ -8,7 +9,8 @@
 // figures of the same run are ever compared. Times are the thread's CPU
 // time: on a machine shared with other builds, wall-clock time mostly
 // measures how long the thread waited for a core. The exit status is 0 when every
-// output check passed, whatever the ratios.
+// output check that ran passed, whatever the ratios; otherwise the summary is
+// not printed.
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -31,15 +33,42 @@ std::vector<output_check> &output_checks()
     return list;
 }
 
+namespace {
+
+// Whether the outputs of check `index` agree. The check runs the first time
+// either benchmark of its pair starts, before anything of the pair is timed,
+// so that a run that filters the pair out does not pay for it; a pair whose
+// outputs differ is not timed.
+bool outputs_agree(size_t index, benchmark::State &state)
+{
+    output_check &check = output_checks()[index];
+    if (check.verdict == output_check::not_run)
+        check.verdict = check.agrees() ? output_check::agree : output_check::differ;
+    if (check.verdict == output_check::differ)
+        state.SkipWithError("output check: ours and the peer differ");
+    return check.verdict == output_check::agree;
+}
+
+void register_checked(const std::string &name, size_t index, void (*timed)(benchmark::State &))
+{
+    benchmark::RegisterBenchmark(name.c_str(), [index, timed](benchmark::State &state) {
+        if (outputs_agree(index, state))
+            timed(state);
+    });
+}
+
+}  // namespace
+
 void compare(const std::string &name, double target, void (*ours)(benchmark::State &),
              void (*peer)(benchmark::State &), std::function<bool()> agrees, size_t bytes)
 {
     const std::string ours_name = name + "/ours";
     const std::string peer_name = name + "/peer";
-    benchmark::RegisterBenchmark(ours_name.c_str(), ours);
-    benchmark::RegisterBenchmark(peer_name.c_str(), peer);
-    comparisons().push_back({name, ours_name, peer_name, target, bytes});
+    const size_t index = output_checks().size();
     output_checks().push_back({name, std::move(agrees)});
+    register_checked(ours_name, index, ours);
+    register_checked(peer_name, index, peer);
+    comparisons().push_back({name, ours_name, peer_name, target, bytes});
 }
 
 }  // namespace bench
@@ -85,15 +114,19 @@ private:
     std::map<std::string, std::vector<double>> times_;
 };
 
-bool outputs_agree()
+// Reports the checks that ran; false when any of them failed.
+bool report_output_checks()
 {
     bool all = true;
+    int passed = 0;
     for (const bench::output_check &check : bench::output_checks()) {
-        if (!check.agrees()) {
+        if (check.verdict == bench::output_check::differ) {
             std::printf("output check %s: ours and the peer differ\n", check.name.c_str());
             all = false;
         }
+        passed += check.verdict == bench::output_check::agree ? 1 : 0;
     }
+    std::printf("output checks: %d passed\n", passed);
     return all;
 }
 
@@ -118,14 +151,11 @@ int main(int argc, char **argv)
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 2;
 
-    if (!outputs_agree())
-        return 1;
-    std::printf("output checks: %zu passed\n", bench::output_checks().size());
-    std::fflush(stdout);
-
     median_keeper reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    if (!report_output_checks())
+        return 1;
 
     int within = 0;
     int over = 0;

@@ -1,6 +1,6 @@
 // The benchmark's registry: pairs of timed paths (ours and its peer) with the
-// ratio each pair should stay within, and the output checks that must pass
-// before anything is timed.
+// ratio each pair should stay within, and the check of their outputs, which
+// must pass before either of the pair is timed.
 #pragma once
 
 #include <functional>
@@ -20,8 +20,10 @@ struct comparison {
 };
 
 struct output_check {
+    enum verdict_kind { not_run, agree, differ };
     std::string name;
     std::function<bool()> agrees;  // prints what differs when it does not
+    verdict_kind verdict = not_run;
 };
 
 std::vector<comparison> &comparisons();

@@ -1,5 +1,6 @@
 // A blob's total length, number of segments and longest segment, asked of
 // the client core as one information request.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -14,8 +15,7 @@ constexpr std::array<unsigned char, 3> size_items{
 
 bool is_size_item(unsigned char item)
 {
-    return item == TDX_INFO_TOTAL_LENGTH || item == TDX_INFO_NUM_SEGMENTS ||
-           item == TDX_INFO_MAX_SEGMENT;
+    return std::find(size_items.begin(), size_items.end(), item) != size_items.end();
 }
 
 void store(int32_t *target, int32_t value)

@@ -101,9 +101,10 @@ bool print_components(const components &found, const line_printer &printer)
         // Lines that do not fit their area are cut.
         char line[VERSION_LINE_AREA];
         (void)std::snprintf(line, sizeof line, "%s (%s), version \"%.*s\"",
-                      dbutil::implementation_name(codes.bytes[code_at]),
-                      dbutil::class_name(codes.bytes[code_at + 1]), static_cast<int>(text_length),
-                      reinterpret_cast<const char *>(texts.bytes + text_at + 1));
+                            dbutil::implementation_name(codes.bytes[code_at]),
+                            dbutil::class_name(codes.bytes[code_at + 1]),
+                            static_cast<int>(text_length),
+                            reinterpret_cast<const char *>(texts.bytes + text_at + 1));
         printer.print(line);
         code_at += 2;
         text_at += 1 + text_length;
