@@ -116,10 +116,10 @@ gate_clang_tidy() {
 }
 
 gate_cppcheck() {
-  local filters=() folder
-  for folder in client forms/xcvt forms/fbind forms/objprint cache udf; do
-    filters+=("--file-filter=$top/$folder/*")
-  done
+  local filters=() source
+  while read -r source; do
+    filters+=("--file-filter=$source")
+  done < <(deliverable_sources)
   cppcheck --project="$build/compile_commands.json" "${filters[@]}" \
     --enable=warning,performance,portability --inline-suppr --error-exitcode=1 -j "$jobs" --quiet
 }

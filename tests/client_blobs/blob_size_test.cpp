@@ -52,7 +52,7 @@ TEST_F(blob_size_reply, RefusedRequestIsPrinted)
 // an item other than the three is refused before its length is read.
 TEST_F(blob_size_reply, ScriptedReplies)
 {
-    using Reads = std::vector<std::pair<ptrdiff_t, int16_t>>;  // offset in the area, length
+    using Reads = std::vector<integer_reads::AreaRead>;
     struct Case {
         const char *what;
         std::vector<unsigned char> reply;
@@ -90,12 +90,7 @@ TEST_F(blob_size_reply, ScriptedReplies)
         EXPECT_EQ(total, c.total);
         EXPECT_EQ(segments, c.segments);
         EXPECT_EQ(longest, c.longest);
-        // Offsets count from the area, whose first length lies at offset 1.
-        const auto &reads = integer_reads::reads();
-        Reads seen;
-        for (const integer_reads::Read &read : reads)
-            seen.emplace_back(read.bytes - (reads.front().bytes - 1), read.length);
-        EXPECT_EQ(seen, c.reads);
+        EXPECT_EQ(integer_reads::reads_in_area(), c.reads);
     }
 }
 

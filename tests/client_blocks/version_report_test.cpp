@@ -213,13 +213,10 @@ TEST_F(VersionReport, TruncationMarkLengthIsReadInsideTheArea)
         EXPECT_EQ(report(&lines), 1);
         EXPECT_TRUE(lines.empty());
         EXPECT_EQ(allocation_recorder::sizes(), std::vector<int32_t>{1280});
-        const auto &reads = integer_reads::reads();
-        ASSERT_EQ(reads.size(), c.length_offsets.size());
-        const unsigned char *area = reads[0].bytes - 1;
-        for (size_t i = 0; i < reads.size(); ++i) {
-            EXPECT_EQ(reads[i].bytes - area, c.length_offsets[i]);
-            EXPECT_EQ(reads[i].length, 2);
-        }
+        std::vector<integer_reads::AreaRead> lengths_read;
+        for (const ptrdiff_t at : c.length_offsets)
+            lengths_read.emplace_back(at, 2);
+        EXPECT_EQ(integer_reads::reads_in_area(), lengths_read);
     }
 }
 
@@ -327,7 +324,6 @@ TEST_F(VersionReport, RefusedRequestPrintsNothing)
 struct ods_run {
     Bytes reply;
     Lines lines;
-    std::vector<std::pair<ptrdiff_t, int16_t>> reads;  // offset in the reply area, length
 };
 
 void script_ods_reply(void *argument, const char *line)
@@ -348,7 +344,7 @@ TEST_F(VersionReport, OnDiskStructureQuery)
         Bytes reply;
         int32_t result;
         const char *line;  // the last line, null when none follows the component
-        std::vector<std::pair<ptrdiff_t, int16_t>> reads;
+        std::vector<integer_reads::AreaRead> reads;
     } cases[] = {
         {"both items", clump(32, {8, 0}) + clump(33, {2, 0}) + end_item, 0,
          "on disk structure version 8.2", {{1, 2}, {3, 2}, {6, 2}, {8, 2}}},
@@ -368,18 +364,13 @@ TEST_F(VersionReport, OnDiskStructureQuery)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         script(codes(1, {{1, 1}}) + texts(1, {"x"}) + end_item, 1);
-        ods_run run{c.reply, {}, {}};
+        ods_run run{c.reply, {}};
         EXPECT_EQ(tdx__version(&database, script_ods_reply, &run), c.result);
         Lines expected{component};
         if (c.line != nullptr)
             expected.push_back(c.line);
         EXPECT_EQ(run.lines, expected);
-        // Offsets count from the area, whose first length lies at offset 1.
-        const auto &reads = integer_reads::reads();
-        std::vector<std::pair<ptrdiff_t, int16_t>> seen;
-        for (const integer_reads::Read &read : reads)
-            seen.emplace_back(read.bytes - (reads.front().bytes - 1), read.length);
-        EXPECT_EQ(seen, c.reads);
+        EXPECT_EQ(integer_reads::reads_in_area(), c.reads);
     }
 }
 

@@ -16,13 +16,10 @@
 set -uo pipefail
 step=$1 source=$2 work=$(realpath -m "$3")
 
+# shellcheck source=../support/require_tool.sh
+. "$(dirname "$0")/../support/require_tool.sh"
+
 fail() { echo "FAILED: $*"; exit 1; }
-need() {
-  command -v "$1" >/dev/null && return
-  echo "skipped: $1 not found"
-  [ "${CI:-}" = true ] && exit 1
-  exit 77
-}
 
 # release_build NAME UMASK TZ: the whole release road in WORK/NAME.
 release_build() {
@@ -56,7 +53,7 @@ case $step in
     ls "$work/a/deb" ;;
 
   lintian)
-    need lintian
+    require_tool lintian
     # Overrides shipped with the packages are honoured; any tag left fails.
     out=$(lintian --fail-on error,warning --info --display-info --pedantic $(debs) 2>&1)
     status=$?
@@ -76,7 +73,7 @@ case $step in
         fail "$unit runs $program, which the packages do not hold as an executable"
       echo "$unit runs $program"
     done
-    need systemd-analyze
+    require_tool systemd-analyze
     # The units the service manager brings (targets the unit is ordered
     # after) beside the packages' own, as on a system that installs them.
     for dir in /usr/lib/systemd/system /lib/systemd/system; do
@@ -93,7 +90,7 @@ case $step in
     echo "units verified" ;;
 
   hardening)
-    need hardening-check
+    require_tool hardening-check
     root=$work/hardening-root
     unpack "$root"
     cache=$(find "$root" -path '*/sbin/cache') functions=$(find "$root" -name functions.so)
@@ -142,8 +139,8 @@ case $step in
     echo "$checked files the same in both builds" ;;
 
   manual)
-    need man
-    [ -d "$work/a/prefix/share/man/man3" ] || need pandoc
+    require_tool man
+    [ -d "$work/a/prefix/share/man/man3" ] || require_tool pandoc
     page=$(MANWIDTH=80 man -M "$work/a/prefix/share/man" -P cat BLOB_open 2>&1) || { echo "$page"; fail "man BLOB_open"; }
     grep -q 'BLOB_open(tdx_handle blob_handle' <<<"$page" || { echo "$page"; fail "the page is not BLOB_open's"; }
     page=$(MANWIDTH=80 man -M "$work/a/prefix/share/man" -P cat norix__fetch_ 2>&1) || fail "man norix__fetch_"

@@ -12,7 +12,6 @@
 // io_faults.h). A kind is described by fault_kind<Op>.
 #pragma once
 
-
 #include <cstdio>
 #include <functional>
 #include <map>

@@ -27,4 +27,12 @@ void clear()
     recorded.clear();
 }
 
+std::vector<AreaRead> reads_in_area()
+{
+    std::vector<AreaRead> placed;
+    for (const Read &read : recorded)
+        placed.emplace_back(read.bytes - (recorded.front().bytes - 1), read.length);
+    return placed;
+}
+
 }  // namespace integer_reads
