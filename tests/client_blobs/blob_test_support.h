@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "capture.h"
-#include "directory.h"
 #include "dbutil.h"
+#include "directory.h"
 #include "tdx_control.h"
 
 namespace blob_tests {
@@ -120,7 +120,6 @@ class scoped_env {
     std::optional<std::string> old_;
 };
 
-// Names in a directory, "." and ".." left out.
 using testing_support::entries_of;
 
 inline std::string make_temp_dir()
